@@ -1,0 +1,26 @@
+# Every build option of the project, and the one helper that applies them to a target.
+option(FIREWORKS_WERROR "Treat compiler warnings as errors" OFF)
+option(FIREWORKS_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(FIREWORKS_BUILD_TESTS "Build the test suites" ON)
+option(FIREWORKS_BUILD_BENCHMARKS "Build the benchmarks" ON)
+
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
+    set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
+endif()
+
+if(FIREWORKS_SANITIZE)
+    # Applied to everything, so that libraries and tests agree on the runtime.
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+function(fireworks_target_settings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wcast-align
+                                             -Woverloaded-virtual -Wnull-dereference)
+    if(FIREWORKS_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
