@@ -1,0 +1,10 @@
+// Camera-facing textured squares for flashes and smoke.
+#pragma once
+
+#include "d3dx/d3dx_math.h"
+#include "effects/vertex_formats.h"
+
+// Writes two triangles forming a square of side size around centre, facing the camera, with the
+// first template row toward the top of the screen and texture (0, 0) at the top-left. Always true.
+bool BuildBillboard(const D3DXVECTOR3& centre, float size, D3DCOLOR color, const D3DXMATRIX& viewRotation,
+                    const D3DXMATRIX& inverseViewRotation, TexturedVertex out[6]);

@@ -1,0 +1,36 @@
+// The device resources every effect shares: seven textures, the point and quad buffers, and the
+// render states that make points additive, distance-scaled sprites.
+#pragma once
+
+#include "platform/d3d8/d3d8.h"
+
+enum EffectTexture : int {
+    TextureStar,
+    TextureLaunch,
+    TextureShine,
+    TextureShine2,
+    TextureRandom,
+    TextureSmoke,
+    TextureLight,
+    EffectTextureCount,
+};
+
+struct EffectResources {
+    IDirect3DTexture8* textures[EffectTextureCount] = {};
+    IDirect3DVertexBuffer8* pointBuffer = nullptr;
+    IDirect3DVertexBuffer8* quadBuffer = nullptr;
+    // Vertices per buffer: the device's primitive limit, at most 2048.
+    int batchCapacity = 0;
+};
+
+extern EffectResources SharedEffects;
+
+// The framework's code for media that failed to load.
+constexpr HRESULT MediaNotFoundResult = static_cast<HRESULT>(0x8200000Bu);
+
+// Loads the textures (from the current directory) and creates both buffers on the effect device;
+// stops at the first failure, keeping what was created so far for DestroyEffectResources.
+HRESULT CreateEffectResources();
+// The shared render states, needed again after every device reset.
+void SetSharedRenderStates(IDirect3DDevice8* device);
+void DestroyEffectResources();

@@ -1,0 +1,21 @@
+// The effect system's steps, called from the show's framework hooks: one-time set-up, the device
+// resource steps, and the per-frame update and draw.
+#pragma once
+
+#include "platform/win/win_types.h"
+
+// Once, before any device exists: fills the particle pools and builds the colour ramps.
+HRESULT EffectsInitScene();
+// After device creation (Effects.device set): shared textures and buffers, then the render states.
+HRESULT EffectsCreateDeviceResources();
+// After creation and every reset: the shared render states.
+HRESULT EffectsRestoreDeviceResources();
+// Before every reset.
+HRESULT EffectsInvalidateDeviceResources();
+// Before the device is released.
+HRESULT EffectsDestroyDeviceResources();
+
+// One simulation step: per layer in order, admit, update, reap.
+void EffectsUpdate();
+// Sparks, the seven layers, flashes, smoke; all additive, without depth writes.
+void EffectsDraw();

@@ -1,0 +1,31 @@
+// The layer objects, built before the program starts, and the registry that lists them.
+#include "effects/layer_registry.h"
+
+#include "effects/sprite_layer.h"
+
+namespace {
+
+SpriteLayer RisingShellLayer(LayerRisingShell, TextureShine, SpritePlacement::World, 0.15f);
+SpriteLayer ChrysanthemumLayer(LayerChrysanthemum, TextureShine, SpritePlacement::ScaleRotateTranslate);
+SpriteLayer BeeLayer(LayerBee, TextureShine2, SpritePlacement::Translate);
+SpriteLayer SaturnLayer(LayerSaturn, TextureShine, SpritePlacement::ScaleRotateTranslate);
+SpriteLayer SpiralLayer(LayerSpiral, TextureShine2, SpritePlacement::ScaleTranslate);
+SpriteLayer PeonyLayer(LayerPeony, TextureShine, SpritePlacement::ScaleRotateTranslate);
+SpriteLayer RingLayer(LayerRing, TextureShine, SpritePlacement::ScaleRotateTranslate);
+
+} // namespace
+
+SceneLayer* const LayerRegistry[LayerCount] = {
+    &RisingShellLayer, &ChrysanthemumLayer, &BeeLayer, &SaturnLayer, &SpiralLayer, &PeonyLayer, &RingLayer,
+};
+
+void SubmitFireObject(FireObject* object)
+{
+    for (SceneLayer* layer : LayerRegistry) {
+        if (layer->layerId == object->layerId) {
+            layer->Enqueue(object);
+            return;
+        }
+    }
+    delete object;
+}

@@ -1,0 +1,167 @@
+// Spark, flash and smoke passes.
+#include "effects/particle_passes.h"
+
+#include <bit>
+
+#include "effects/billboard.h"
+#include "effects/effect_context.h"
+#include "effects/effect_resources.h"
+#include "effects/fire_object.h"
+#include "effects/particle_pool.h"
+#include "effects/random01.h"
+#include "effects/vertex_batches.h"
+
+namespace {
+
+const D3DXMATRIX Identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+template <typename Record>
+void Expire(ParticlePool& pool)
+{
+    ParticleRecord* record = pool.activeList;
+    while (record != nullptr) {
+        ParticleRecord* following = record->next;
+        const Record* r = static_cast<const Record*>(record);
+        // Strictly past the end: a record at exactly t = 1 is drawn once more.
+        if (ParticleAge(r->birth, r->life) > 1.0f) {
+            pool.Release(record);
+        }
+        record = following;
+    }
+}
+
+void SetAdditiveStates(IDirect3DDevice8* device)
+{
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+}
+
+void UseQuadBuffer(IDirect3DDevice8* device, EffectTexture texture)
+{
+    device->SetTransform(D3DTS_WORLD, &Identity);
+    device->SetStreamSource(0, SharedEffects.quadBuffer, sizeof(TexturedVertex));
+    device->SetVertexShader(TexturedVertexFVF);
+    device->SetTexture(0, SharedEffects.textures[texture]);
+}
+
+} // namespace
+
+void DrawSparks()
+{
+    Expire<Spark>(SparkPool);
+    if (SparkPool.activeList == nullptr) {
+        return;
+    }
+    IDirect3DDevice8* device = Effects.device;
+    SetAdditiveStates(device);
+    device->SetRenderState(D3DRS_POINTSIZE, std::bit_cast<DWORD>(0.04f));
+    device->SetTransform(D3DTS_WORLD, &Identity);
+    device->SetStreamSource(0, SharedEffects.pointBuffer, sizeof(ColorVertex));
+    device->SetVertexShader(ColorVertexFVF);
+    device->SetTexture(0, SharedEffects.textures[TextureStar]);
+
+    PointBatch::Begin();
+    for (ParticleRecord* record = SparkPool.activeList; record != nullptr; record = record->next) {
+        const Spark& spark = *static_cast<const Spark*>(record);
+        if (spark.twinkle) {
+            continue;
+        }
+        const float t = ParticleAge(spark.birth, spark.life);
+        const float f = 1.0f - t;
+        const D3DXVECTOR3 p = spark.start + spark.travel * t;
+        *PointBatch::NextPoint() = ColorVertex{p.x, p.y, p.z, PackColor(f, 0.8f * f, 0.4f * f, f)};
+    }
+    PointBatch::EndPoints();
+
+    device->SetRenderState(D3DRS_POINTSIZE, std::bit_cast<DWORD>(0.15f));
+    device->SetTexture(0, SharedEffects.textures[TextureShine2]);
+    PointBatch::Begin();
+    for (ParticleRecord* record = SparkPool.activeList; record != nullptr; record = record->next) {
+        const Spark& spark = *static_cast<const Spark*>(record);
+        if (!spark.twinkle || !(Random01() < 0.1)) {
+            continue;
+        }
+        const float t = ParticleAge(spark.birth, spark.life);
+        D3DXVECTOR3 p = spark.start + spark.travel * t;
+        p.x += static_cast<float>(Random01() * 0.5 - 0.25);
+        p.y += static_cast<float>(Random01() * 0.5 - 0.25);
+        p.z += static_cast<float>(Random01() * 0.5 - 0.25);
+        *PointBatch::NextPoint() = ColorVertex{p.x, p.y, p.z, 0xFFFFFFFFu};
+    }
+    PointBatch::EndPoints();
+}
+
+void DrawFlashes()
+{
+    IDirect3DDevice8* device = Effects.device;
+    SetAdditiveStates(device);
+    FlashBrightness = 0.0f;
+    if (FlashPool.activeList == nullptr) {
+        return;
+    }
+    Expire<Flash>(FlashPool);
+    if (FlashPool.activeList != nullptr) {
+        UseQuadBuffer(device, TextureLight);
+        QuadBatch::Begin();
+        for (ParticleRecord* record = FlashPool.activeList; record != nullptr; record = record->next) {
+            Flash& flash = *static_cast<Flash*>(record);
+            const float t = ParticleAge(flash.birth, flash.life);
+            // A flicker of +-0.1 of the intensity on top of a linear fade.
+            const float k = static_cast<float>((Random01() * 0.2 - 0.1 + (1.0f - t)) * flash.intensity);
+            flash.brightness = k;
+            const D3DCOLOR color = PackColor(k * flash.color.r, k * flash.color.g, k * flash.color.b, k * flash.color.a);
+            FlashBrightness += k;
+            BuildBillboard(flash.position, (t + flash.size) * 0.5f, color, Effects.viewRotation,
+                           Effects.inverseViewRotation, QuadBatch::NextQuad());
+        }
+        QuadBatch::End();
+    }
+    if (FlashBrightness > 1.0f) {
+        FlashBrightness = 1.0f;
+    }
+}
+
+void DrawSmoke()
+{
+    Expire<SmokePuff>(SmokePool);
+    if (SmokePool.activeList == nullptr) {
+        return;
+    }
+    UseQuadBuffer(Effects.device, TextureSmoke);
+    QuadBatch::Begin();
+    for (ParticleRecord* record = SmokePool.activeList; record != nullptr; record = record->next) {
+        const SmokePuff& puff = *static_cast<const SmokePuff*>(record);
+        float r = 0.0f;
+        float g = 0.0f;
+        float b = 0.0f;
+        for (ParticleRecord* f = FlashPool.activeList; f != nullptr; f = f->next) {
+            const Flash& flash = *static_cast<const Flash*>(f);
+            const D3DXVECTOR3 d = flash.position - puff.position;
+            const float w = flash.brightness / (2.0f * D3DXVec3Dot(&d, &d) + 1.0f);
+            r += w * flash.color.r;
+            g += w * flash.color.g;
+            b += w * flash.color.b;
+        }
+        const float age = Effects.time - puff.birth;
+        const float t = age / puff.life;
+        const float base = (1.0f - t) * puff.intensity * 0.5f;
+        // The flash tint may at most double the puff's own grey.
+        const float limit = 2.0f * base > 1.0f ? 1.0f : 2.0f * base;
+        r = r + base > limit ? limit : r + base;
+        g = g + base > limit ? limit : g + base;
+        b = b + base > limit ? limit : b + base;
+        const D3DXVECTOR3 centre(puff.position.x + 0.2f * age, puff.position.y, puff.position.z);
+        TexturedVertex* quad = QuadBatch::NextQuad();
+        BuildBillboard(centre, (t + puff.size) * 0.5f, PackColor(r, g, b, base), Effects.viewRotation,
+                       Effects.inverseViewRotation, quad);
+        const float du = 0.5f * static_cast<float>(puff.image & 1);
+        const float dv = 0.5f * static_cast<float>(puff.image >> 1);
+        for (int i = 0; i < 6; ++i) {
+            quad[i].u = 0.5f * quad[i].u + du;
+            quad[i].v = 0.5f * quad[i].v + dv;
+        }
+    }
+    QuadBatch::End();
+}
