@@ -1,0 +1,59 @@
+// Setting up and tearing down the effect system around one test.
+#include "tests/support/effect_scene.h"
+
+#include <atomic>
+#include <string>
+
+#include "effects/effect_context.h"
+#include "effects/effects_lifecycle.h"
+#include "effects/layer_registry.h"
+#include "effects/random01.h"
+#include "tests/support/bmp_writer.h"
+
+namespace {
+std::atomic<int> SceneNumber{0};
+}
+
+EffectScene::EffectScene(const D3DCAPS8& caps)
+{
+    folder = std::filesystem::temp_directory_path() /
+             ("fireworks-effects-" + std::to_string(std::filesystem::hash_value(std::filesystem::current_path())) +
+              "-" + std::to_string(SceneNumber++));
+    std::filesystem::create_directories(folder);
+    WriteEffectTextures(folder.string());
+    previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+
+    device = new RecordingDevice(caps);
+    Effects = EffectContext{};
+    Effects.device = device;
+    ResetRuntimeRand();
+    EffectsInitScene();
+    created = EffectsCreateDeviceResources();
+    if (SUCCEEDED(created)) {
+        EffectsRestoreDeviceResources();
+    }
+}
+
+EffectScene::~EffectScene()
+{
+    for (SceneLayer* layer : LayerRegistry) {
+        layer->Clear();
+    }
+    EffectsInvalidateDeviceResources();
+    EffectsDestroyDeviceResources();
+    EffectsInitScene();
+    device->Release();
+    Effects = EffectContext{};
+    std::filesystem::current_path(previous);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+void EffectScene::Frame(float time)
+{
+    Effects.elapsed = time - Effects.time;
+    Effects.time = time;
+    EffectsUpdate();
+    EffectsDraw();
+}
