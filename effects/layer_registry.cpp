@@ -2,6 +2,7 @@
 #include "effects/layer_registry.h"
 
 #include "effects/sprite_layer.h"
+#include "shells/peony_layer.h"
 
 namespace {
 
@@ -10,13 +11,13 @@ SpriteLayer ChrysanthemumLayer(LayerChrysanthemum, TextureShine, SpritePlacement
 SpriteLayer BeeLayer(LayerBee, TextureShine2, SpritePlacement::Translate);
 SpriteLayer SaturnLayer(LayerSaturn, TextureShine, SpritePlacement::ScaleRotateTranslate);
 SpriteLayer SpiralLayer(LayerSpiral, TextureShine2, SpritePlacement::ScaleTranslate);
-SpriteLayer PeonyLayer(LayerPeony, TextureShine, SpritePlacement::ScaleRotateTranslate);
+PeonyLayer PeonyShellLayer;
 SpriteLayer RingLayer(LayerRing, TextureShine, SpritePlacement::ScaleRotateTranslate);
 
 } // namespace
 
 SceneLayer* const LayerRegistry[LayerCount] = {
-    &RisingShellLayer, &ChrysanthemumLayer, &BeeLayer, &SaturnLayer, &SpiralLayer, &PeonyLayer, &RingLayer,
+    &RisingShellLayer, &ChrysanthemumLayer, &BeeLayer, &SaturnLayer, &SpiralLayer, &PeonyShellLayer, &RingLayer,
 };
 
 void SubmitFireObject(FireObject* object)

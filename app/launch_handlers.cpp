@@ -1,0 +1,160 @@
+// The six kinds' launch actions: the burst with its preset colour ramps, carried up by a rising shell.
+#include "app/launch_handlers.h"
+
+#include <cstdio>
+#include <new>
+
+#include "effects/bee_shell.h"
+#include "effects/random01.h"
+#include "effects/ring_shell.h"
+#include "effects/saturn_shell.h"
+#include "effects/spiral_shell.h"
+#include "shells/chrysanthemum_shell.h"
+#include "shells/color_ramp.h"
+#include "shells/peony_shell.h"
+
+namespace {
+
+// The colour variant of an id; false for an id that names none, whose ramps would lie out of range.
+bool ColorVariant(std::int32_t id, int& variant)
+{
+    const int a = id % 1000;
+    if (a == 99) {
+        // Multiplied in double precision, so a draw of 32767 still truncates to 9.
+        variant = static_cast<int>(Random01() * 10.0);
+        return variant >= 0 && variant < RampPresetCount;
+    }
+    variant = a;
+    return a >= 0 && a < RampPresetCount;
+}
+
+// Memory for a burst; its random draws are made only once the allocation has succeeded.
+template <typename Shell>
+void* AllocateBurst()
+{
+    return ::operator new(sizeof(Shell), std::nothrow);
+}
+
+// The draw u of the speed formulas.
+float DrawU()
+{
+    return static_cast<float>(Random01());
+}
+
+} // namespace
+
+void LaunchChrysanthemum(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx,
+                         float by, float bz)
+{
+    int a = 0;
+    if (!ColorVariant(id, a)) {
+        return;
+    }
+    FireObject* burst = nullptr;
+    if (void* memory = AllocateBurst<ChrysanthemumShell>()) {
+        const float speed = 2.0f + (DrawU() * 0.5f - 0.25f);
+        burst = new (memory) ChrysanthemumShell(bx, by, bz, 25, 3.0f, speed, KikuRamps[a]);
+    }
+    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
+}
+
+void LaunchBee(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
+               float bz)
+{
+    int a = 0;
+    if (!ColorVariant(id, a)) {
+        return;
+    }
+    FireObject* burst = nullptr;
+    if (void* memory = AllocateBurst<BeeShell>()) {
+        const float speed = 2.0f + (DrawU() * 0.5f - 0.25f);
+        burst = new (memory) BeeShell(bx, by, bz, 30, 2.0f, speed, BotanRamps[a]);
+    }
+    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
+}
+
+void LaunchSaturn(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
+                  float bz)
+{
+    int a = 0;
+    if (!ColorVariant(id, a)) {
+        return;
+    }
+    FireObject* burst = nullptr;
+    if (void* memory = AllocateBurst<SaturnShell>()) {
+        const float speed = 0.5f + (DrawU() * 0.1f - 0.05f);
+        // The ring takes the mirrored variant, so each sphere colour has its own ring colour.
+        burst = new (memory) SaturnShell(bx, by, bz, 20, 1.5f, speed, BotanRamps[a], BotanRamps[9 - a]);
+    }
+    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
+}
+
+void LaunchSpiral(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
+                  float bz)
+{
+    int a = 0;
+    if (!ColorVariant(id, a)) {
+        return;
+    }
+    FireObject* burst = nullptr;
+    if (void* memory = AllocateBurst<SpiralShell>()) {
+        const float speed = 1.5f + (DrawU() * 0.5f - 0.25f);
+        burst = new (memory) SpiralShell(bx, by, bz, 30, 2.0f, speed, BotanRamps[a]);
+    }
+    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
+}
+
+void LaunchPeony(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
+                 float bz)
+{
+    int a = 0;
+    if (!ColorVariant(id, a)) {
+        return;
+    }
+    FireObject* burst = nullptr;
+    if (void* memory = AllocateBurst<PeonyShell>()) {
+        // The spark flag is drawn before the speed.
+        const bool dropSparks = static_cast<float>(Random01()) < 0.5f;
+        const float speed = 1.5f + (DrawU() * 0.5f - 0.25f);
+        burst = new (memory) PeonyShell(bx, by, bz, 25, 2.0f, speed, BotanRamps[a], dropSparks);
+    }
+    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
+}
+
+void LaunchRing(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
+                float bz)
+{
+    int a = 0;
+    if (!ColorVariant(id, a)) {
+        return;
+    }
+    FireObject* burst = nullptr;
+    if (void* memory = AllocateBurst<RingShell>()) {
+        const float speed = 0.5f + (DrawU() * 0.1f - 0.05f);
+        burst = new (memory) RingShell(bx, by, bz, 80, 1.5f, speed, BotanRamps[a]);
+    }
+    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
+}
+
+void RegisterFireworkKinds(FireworkTypeRegistry& registry)
+{
+    struct Kind {
+        const char* name;
+        LaunchHandler handler;
+    };
+    static constexpr Kind kinds[] = {
+        {"菊", LaunchChrysanthemum}, {"蜂", LaunchBee},   {"土星", LaunchSaturn},
+        {"スパイラル", LaunchSpiral}, {"牡丹", LaunchPeony}, {"リング", LaunchRing},
+    };
+    for (int k = 0; k < 6; ++k) {
+        const std::int32_t kindId = (k + 1) * 1000;
+        char name[100];
+        for (int i = 0; i < 10; ++i) {
+            std::snprintf(name, sizeof(name), "%s_%d", kinds[k].name, i);
+            registry.RegisterFireworkType(kindId + i, name, 1.0f, kinds[k].handler);
+        }
+        std::snprintf(name, sizeof(name), "%s_X", kinds[k].name);
+        registry.RegisterFireworkType(kindId + 99, name, 1.0f, kinds[k].handler);
+    }
+    registry.FinishRegistry();
+}

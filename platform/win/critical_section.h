@@ -1,0 +1,53 @@
+// Critical sections as the show's code spells them, over a recursive mutex: the owning thread may
+// enter again, and every Enter is paired with a Leave.
+#pragma once
+
+#include <mutex>
+
+#include "platform/win/win_types.h"
+
+struct CRITICAL_SECTION {
+    std::recursive_mutex mutex;
+    // Holds of the owning thread, for tests to read; changed only while the mutex is held.
+    LONG recursionCount = 0;
+};
+
+// The mutex is built with the structure, so initialising only clears the bookkeeping.
+inline void InitializeCriticalSection(CRITICAL_SECTION* section)
+{
+    if (section != nullptr) {
+        section->recursionCount = 0;
+    }
+}
+
+inline void EnterCriticalSection(CRITICAL_SECTION* section)
+{
+    if (section != nullptr) {
+        section->mutex.lock();
+        ++section->recursionCount;
+    }
+}
+
+// TRUE when the section was entered without waiting.
+inline BOOL TryEnterCriticalSection(CRITICAL_SECTION* section)
+{
+    if (section == nullptr || !section->mutex.try_lock()) {
+        return FALSE;
+    }
+    ++section->recursionCount;
+    return TRUE;
+}
+
+inline void LeaveCriticalSection(CRITICAL_SECTION* section)
+{
+    if (section != nullptr) {
+        --section->recursionCount;
+        section->mutex.unlock();
+    }
+}
+
+// The mutex is released with the structure; nothing to free here.
+inline void DeleteCriticalSection(CRITICAL_SECTION* section)
+{
+    (void)section;
+}
