@@ -1,0 +1,723 @@
+// The null device: argument checks, deviceState keeping, deviceState stateBlocks, resource creation and Reset rules.
+#include "platform/d3d8/null_device.h"
+
+#include "platform/d3d8/memory_index_buffer.h"
+#include "platform/d3d8/memory_surface.h"
+#include "platform/d3d8/memory_texture.h"
+
+#include <new>
+#include <utility>
+
+namespace {
+
+// No texture side may exceed this, whatever the caps say, so that pitches stay within 32 bits.
+constexpr UINT LargestTextureSide = 65536;
+
+bool KnownPrimitive(D3DPRIMITIVETYPE type) { return type >= D3DPT_POINTLIST && type <= D3DPT_TRIANGLEFAN; }
+
+bool KnownPool(D3DPOOL pool) { return pool == D3DPOOL_DEFAULT || pool == D3DPOOL_MANAGED || pool == D3DPOOL_SYSTEMMEM; }
+
+bool PowerOfTwo(UINT value) { return value != 0 && (value & (value - 1)) == 0; }
+
+bool HasStencil(D3DFORMAT format)
+{
+    return format == D3DFMT_D15S1 || format == D3DFMT_D24S8 || format == D3DFMT_D24X4S4;
+}
+
+bool InUnitRange(float value) { return value >= 0.0f && value <= 1.0f; }
+
+} // namespace
+
+D3DCAPS8 NullDevice::DefaultCaps()
+{
+    D3DCAPS8 deviceCaps{};
+    deviceCaps.DeviceType = D3DDEVTYPE_HAL;
+    deviceCaps.AdapterOrdinal = D3DADAPTER_DEFAULT;
+    deviceCaps.Caps2 = D3DCAPS2_CANRENDERWINDOWED;
+    deviceCaps.PresentationIntervals = D3DPRESENT_INTERVAL_ONE | D3DPRESENT_INTERVAL_IMMEDIATE;
+    deviceCaps.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
+    deviceCaps.PrimitiveMiscCaps = D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW;
+    deviceCaps.TextureCaps = D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_ALPHA;
+    deviceCaps.MaxTextureWidth = 4096;
+    deviceCaps.MaxTextureHeight = 4096;
+    deviceCaps.MaxTextureRepeat = 8192;
+    deviceCaps.MaxTextureAspectRatio = 4096;
+    deviceCaps.MaxAnisotropy = 1;
+    deviceCaps.MaxVertexW = 1.0e10f;
+    deviceCaps.FVFCaps = 8 | D3DFVFCAPS_PSIZE;
+    deviceCaps.MaxTextureBlendStages = D3DMAX_TEXTURE_STAGES;
+    deviceCaps.MaxSimultaneousTextures = D3DMAX_TEXTURE_STAGES;
+    deviceCaps.MaxActiveLights = DeviceLightCount;
+    deviceCaps.MaxPointSize = 64.0f;
+    deviceCaps.MaxPrimitiveCount = 0xFFFFF;
+    deviceCaps.MaxVertexIndex = 0xFFFFF;
+    deviceCaps.MaxStreams = 1;
+    deviceCaps.MaxStreamStride = 256;
+    return deviceCaps;
+}
+
+D3DPRESENT_PARAMETERS NullDevice::DefaultPresentParameters()
+{
+    D3DPRESENT_PARAMETERS presentParameters{};
+    presentParameters.BackBufferWidth = 640;
+    presentParameters.BackBufferHeight = 480;
+    presentParameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+    presentParameters.BackBufferCount = 1;
+    presentParameters.MultiSampleType = D3DMULTISAMPLE_NONE;
+    presentParameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    presentParameters.Windowed = TRUE;
+    presentParameters.EnableAutoDepthStencil = TRUE;
+    presentParameters.AutoDepthStencilFormat = D3DFMT_D16;
+    return presentParameters;
+}
+
+NullDevice::NullDevice(const D3DCAPS8& caps, const D3DPRESENT_PARAMETERS& parameters)
+    : deviceCaps(caps), presentParameters(parameters), deviceState{}, resourceOwner(std::make_shared<ResourceOwner>())
+{
+    resourceOwner->device.store(this);
+    FillDefaultDeviceState(deviceState, presentParameters, deviceCaps);
+}
+
+NullDevice::~NullDevice()
+{
+    // Resources that outlive the device must no longer reach it.
+    resourceOwner->device.store(nullptr);
+    stateBlocks.Clear();
+    ReleaseBoundObjects(deviceState);
+}
+
+ULONG NullDevice::AddRef() { return references.Increment(); }
+
+ULONG NullDevice::Release()
+{
+    const ULONG count = references.Decrement();
+    if (count == 0) {
+        delete this;
+    }
+    return count;
+}
+
+HRESULT NullDevice::TestCooperativeLevel() { return D3D_OK; }
+
+HRESULT NullDevice::GetDeviceCaps(D3DCAPS8* caps)
+{
+    if (caps == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *caps = deviceCaps;
+    return D3D_OK;
+}
+
+HRESULT NullDevice::GetDisplayMode(D3DDISPLAYMODE* mode)
+{
+    if (mode == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *mode = {BackBufferWidth(), BackBufferHeight(), 60, BackBufferFormat()};
+    return D3D_OK;
+}
+
+void NullDevice::SetCursorPosition(int, int, DWORD) {}
+
+HRESULT NullDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
+{
+    if (presentationParameters == nullptr || DefaultPoolHeldElsewhere() > 0) {
+        return D3DERR_INVALIDCALL;
+    }
+    ReleaseBoundObjects(deviceState);
+    presentParameters = *presentationParameters;
+    FillDefaultDeviceState(deviceState, presentParameters, deviceCaps);
+    inScene = false;
+    return D3D_OK;
+}
+
+HRESULT NullDevice::Present(const RECT*, const RECT*, HWND, const void*) { return D3D_OK; }
+
+HRESULT NullDevice::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface)
+{
+    if (surface == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *surface = nullptr;
+    const UINT count = presentParameters.BackBufferCount > 0 ? presentParameters.BackBufferCount : 1;
+    if (type != D3DBACKBUFFER_TYPE_MONO || backBuffer >= count) {
+        return D3DERR_INVALIDCALL;
+    }
+    // The back buffer is the one level of a default-pool render target, so holding it stateBlocks Reset.
+    MemoryTexture* texture = nullptr;
+    try {
+        texture = new MemoryTexture(resourceOwner, BackBufferWidth(), BackBufferHeight(), 1, D3DUSAGE_RENDERTARGET,
+                                    BackBufferFormat(), D3DPOOL_DEFAULT);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    HRESULT result = D3D_OK;
+    try {
+        *surface = new MemorySurface(texture, 0);
+    } catch (const std::bad_alloc&) {
+        result = E_OUTOFMEMORY;
+    }
+    // The surface holds the texture now, or nothing does and it goes.
+    texture->Release();
+    return result;
+}
+
+HRESULT NullDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                  IDirect3DTexture8** texture)
+{
+    if (texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = nullptr;
+    if (D3DFormatBytesPerPixel(format) == 0 || width == 0 || height == 0 || width > deviceCaps.MaxTextureWidth ||
+        height > deviceCaps.MaxTextureHeight || width > LargestTextureSide || height > LargestTextureSide ||
+        !KnownPool(pool)) {
+        return D3DERR_INVALIDCALL;
+    }
+    if ((deviceCaps.TextureCaps & D3DPTEXTURECAPS_POW2) && (!PowerOfTwo(width) || !PowerOfTwo(height))) {
+        return D3DERR_INVALIDCALL;
+    }
+    if ((deviceCaps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) && width != height) {
+        return D3DERR_INVALIDCALL;
+    }
+    // Render targets and depth buffers live only in video memory.
+    if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) && pool != D3DPOOL_DEFAULT) {
+        return D3DERR_INVALIDCALL;
+    }
+    const UINT fullChain = MemoryTexture::FullChainLength(width, height);
+    if (levels > fullChain) {
+        return D3DERR_INVALIDCALL;
+    }
+    try {
+        const UINT levelCount = levels == 0 ? fullChain : levels;
+        *texture = new MemoryTexture(resourceOwner, width, height, levelCount, usage, format, pool);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                       IDirect3DVertexBuffer8** vertexBuffer)
+{
+    if (vertexBuffer == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *vertexBuffer = nullptr;
+    if (length == 0 || (fvf != 0 && length < D3DFVFVertexSize(fvf)) || !KnownPool(pool)) {
+        return D3DERR_INVALIDCALL;
+    }
+    try {
+        *vertexBuffer = NewVertexBuffer(resourceOwner, length, usage, fvf, pool);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                      IDirect3DIndexBuffer8** indexBuffer)
+{
+    if (indexBuffer == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *indexBuffer = nullptr;
+    if ((format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) || length == 0 || !KnownPool(pool)) {
+        return D3DERR_INVALIDCALL;
+    }
+    try {
+        *indexBuffer = new MemoryIndexBuffer(resourceOwner, length, usage, format, pool);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::BeginScene()
+{
+    if (inScene) {
+        return D3DERR_INVALIDCALL;
+    }
+    inScene = true;
+    return D3D_OK;
+}
+
+HRESULT NullDevice::EndScene()
+{
+    if (!inScene) {
+        return D3DERR_INVALIDCALL;
+    }
+    inScene = false;
+    return D3D_OK;
+}
+
+HRESULT NullDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR, float z, DWORD)
+{
+    if ((count > 0 && rects == nullptr) || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL))) {
+        return D3DERR_INVALIDCALL;
+    }
+    // Depth and stencil can be cleared only when the device has them.
+    if ((flags & D3DCLEAR_ZBUFFER) && !presentParameters.EnableAutoDepthStencil) {
+        return D3DERR_INVALIDCALL;
+    }
+    if ((flags & D3DCLEAR_STENCIL) &&
+        (!presentParameters.EnableAutoDepthStencil || !HasStencil(presentParameters.AutoDepthStencilFormat))) {
+        return D3DERR_INVALIDCALL;
+    }
+    if ((flags & D3DCLEAR_ZBUFFER) && !InUnitRange(z)) {
+        return D3DERR_INVALIDCALL;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix)
+{
+    const int slot = TransformSlot(type);
+    if (slot < 0 || matrix == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    Target().transforms[slot] = *matrix;
+    if (StateBlockMask* mask = Recording()) {
+        mask->transforms[slot] = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix)
+{
+    const int slot = TransformSlot(type);
+    if (slot < 0 || matrix == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *matrix = deviceState.transforms[slot];
+    return D3D_OK;
+}
+
+HRESULT NullDevice::SetViewport(const D3DVIEWPORT8* viewport)
+{
+    if (viewport == nullptr || !InUnitRange(viewport->MinZ) || !InUnitRange(viewport->MaxZ)) {
+        return D3DERR_INVALIDCALL;
+    }
+    Target().viewport = *viewport;
+    if (StateBlockMask* mask = Recording()) {
+        mask->viewport = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::GetViewport(D3DVIEWPORT8* viewport)
+{
+    if (viewport == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *viewport = deviceState.viewport;
+    return D3D_OK;
+}
+
+HRESULT NullDevice::SetMaterial(const D3DMATERIAL8* material)
+{
+    if (material == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    Target().material = *material;
+    if (StateBlockMask* mask = Recording()) {
+        mask->material = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::GetMaterial(D3DMATERIAL8* material)
+{
+    if (material == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *material = deviceState.material;
+    return D3D_OK;
+}
+
+HRESULT NullDevice::SetLight(DWORD index, const D3DLIGHT8* light)
+{
+    if (index >= DeviceLightCount || light == nullptr || light->Type < D3DLIGHT_POINT ||
+        light->Type > D3DLIGHT_DIRECTIONAL) {
+        return D3DERR_INVALIDCALL;
+    }
+    Target().lights[index] = *light;
+    if (StateBlockMask* mask = Recording()) {
+        mask->lights[index] = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::GetLight(DWORD index, D3DLIGHT8* light)
+{
+    if (index >= DeviceLightCount || light == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *light = deviceState.lights[index];
+    return D3D_OK;
+}
+
+HRESULT NullDevice::LightEnable(DWORD index, BOOL enable)
+{
+    if (index >= DeviceLightCount) {
+        return D3DERR_INVALIDCALL;
+    }
+    Target().lightEnabled[index] = enable ? TRUE : FALSE;
+    if (StateBlockMask* mask = Recording()) {
+        mask->lightEnabled[index] = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::GetLightEnable(DWORD index, BOOL* enable)
+{
+    if (index >= DeviceLightCount || enable == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *enable = deviceState.lightEnabled[index];
+    return D3D_OK;
+}
+
+HRESULT NullDevice::SetRenderState(D3DRENDERSTATETYPE type, DWORD value)
+{
+    if (type <= 0 || type >= D3DRS_MAX) {
+        return D3DERR_INVALIDCALL;
+    }
+    Target().renderStates[type] = value;
+    if (StateBlockMask* mask = Recording()) {
+        mask->renderStates[type] = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::GetRenderState(D3DRENDERSTATETYPE type, DWORD* value)
+{
+    if (type <= 0 || type >= D3DRS_MAX || value == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *value = deviceState.renderStates[type];
+    return D3D_OK;
+}
+
+HRESULT NullDevice::BeginStateBlock() { return stateBlocks.Begin(); }
+
+HRESULT NullDevice::EndStateBlock(DWORD* token) { return stateBlocks.End(token); }
+
+HRESULT NullDevice::ApplyStateBlock(DWORD token)
+{
+    const StateBlock* block = stateBlocks.Find(token);
+    if (block == nullptr || stateBlocks.Recording() != nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    CopyRecordedStates(block->recorded, block->values, deviceState);
+    return D3D_OK;
+}
+
+HRESULT NullDevice::CaptureStateBlock(DWORD token)
+{
+    StateBlock* block = stateBlocks.Find(token);
+    if (block == nullptr || stateBlocks.Recording() != nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    CopyRecordedStates(block->recorded, deviceState, block->values);
+    return D3D_OK;
+}
+
+HRESULT NullDevice::DeleteStateBlock(DWORD token) { return stateBlocks.Delete(token); }
+
+HRESULT NullDevice::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture)
+{
+    if (stage >= D3DMAX_TEXTURE_STAGES || texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = deviceState.textures[stage];
+    if (*texture != nullptr) {
+        (*texture)->AddRef();
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
+{
+    if (stage >= D3DMAX_TEXTURE_STAGES) {
+        return D3DERR_INVALIDCALL;
+    }
+    // Only textures of this device can be bound: anything else could not be drawn or counted.
+    if (texture != nullptr) {
+        const MemoryTexture* memory = dynamic_cast<const MemoryTexture*>(texture);
+        if (memory == nullptr || !Owns(memory->Core())) {
+            return D3DERR_INVALIDCALL;
+        }
+    }
+    Rebind(Target().textures[stage], texture);
+    if (StateBlockMask* mask = Recording()) {
+        mask->textures[stage] = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value)
+{
+    if (stage >= D3DMAX_TEXTURE_STAGES || type <= 0 || type >= D3DTSS_MAX || value == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *value = deviceState.textureStageStates[stage][type];
+    return D3D_OK;
+}
+
+HRESULT NullDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
+{
+    if (stage >= D3DMAX_TEXTURE_STAGES || type <= 0 || type >= D3DTSS_MAX) {
+        return D3DERR_INVALIDCALL;
+    }
+    Target().textureStageStates[stage][type] = value;
+    if (StateBlockMask* mask = Recording()) {
+        mask->textureStageStates[stage][type] = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
+{
+    if (!KnownPrimitive(type) || primitiveCount > deviceCaps.MaxPrimitiveCount) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (primitiveCount == 0) {
+        return D3D_OK;
+    }
+    // SetStreamSource admits only this device's memory buffers.
+    const auto* buffer = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
+    if (buffer == nullptr || buffer->Locked()) {
+        return D3DERR_INVALIDCALL;
+    }
+    const std::uint64_t available = buffer->Size() / deviceState.streamStride;
+    if (startVertex + VerticesOf(type, primitiveCount) > available) {
+        return D3DERR_INVALIDCALL;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+                                         UINT primitiveCount)
+{
+    if (!KnownPrimitive(type) || primitiveCount > deviceCaps.MaxPrimitiveCount) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (primitiveCount == 0) {
+        return D3D_OK;
+    }
+    const auto* vertices = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
+    const auto* indices = static_cast<const MemoryIndexBuffer*>(deviceState.indices);
+    if (vertices == nullptr || indices == nullptr || vertices->Locked() || indices->Locked()) {
+        return D3DERR_INVALIDCALL;
+    }
+    const std::uint64_t indexCount = indices->Size() / indices->IndexSize();
+    if (startIndex + VerticesOf(type, primitiveCount) > indexCount) {
+        return D3DERR_INVALIDCALL;
+    }
+    const std::uint64_t vertexCount = vertices->Size() / deviceState.streamStride;
+    const std::uint64_t lastVertex = std::uint64_t{deviceState.baseVertexIndex} + minIndex + numVertices;
+    if (numVertices == 0 || lastVertex > vertexCount ||
+        std::uint64_t{minIndex} + numVertices - 1 > deviceCaps.MaxVertexIndex) {
+        return D3DERR_INVALIDCALL;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::SetVertexShader(DWORD handle)
+{
+    Target().vertexShader = handle;
+    if (StateBlockMask* mask = Recording()) {
+        mask->vertexShader = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::GetVertexShader(DWORD* handle)
+{
+    if (handle == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *handle = deviceState.vertexShader;
+    return D3D_OK;
+}
+
+HRESULT NullDevice::SetPixelShader(DWORD handle)
+{
+    // No pixel shader can be created on this device, so 0 (the fixed pipeline) is the only handle.
+    if (handle != 0) {
+        return D3DERR_INVALIDCALL;
+    }
+    Target().pixelShader = handle;
+    if (StateBlockMask* mask = Recording()) {
+        mask->pixelShader = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::GetPixelShader(DWORD* handle)
+{
+    if (handle == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *handle = deviceState.pixelShader;
+    return D3D_OK;
+}
+
+HRESULT NullDevice::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData, UINT stride)
+{
+    if (streamNumber != 0) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (streamData != nullptr) {
+        const MemoryVertexBuffer* memory = dynamic_cast<const MemoryVertexBuffer*>(streamData);
+        // A zero stride would make every draw read the first vertex and defeat the range check.
+        if (memory == nullptr || !Owns(memory->Core()) || stride == 0 ||
+            (deviceCaps.MaxStreamStride > 0 && stride > deviceCaps.MaxStreamStride)) {
+            return D3DERR_INVALIDCALL;
+        }
+    }
+    DeviceState& target = Target();
+    Rebind(target.streamSource, streamData);
+    target.streamStride = stride;
+    if (StateBlockMask* mask = Recording()) {
+        mask->streamSource = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::GetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8** streamData, UINT* stride)
+{
+    if (streamNumber != 0 || streamData == nullptr || stride == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *streamData = deviceState.streamSource;
+    *stride = deviceState.streamStride;
+    if (*streamData != nullptr) {
+        (*streamData)->AddRef();
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::SetIndices(IDirect3DIndexBuffer8* indexData, UINT baseVertexIndex)
+{
+    if (indexData != nullptr) {
+        const MemoryIndexBuffer* memory = dynamic_cast<const MemoryIndexBuffer*>(indexData);
+        if (memory == nullptr || !Owns(memory->Core())) {
+            return D3DERR_INVALIDCALL;
+        }
+    }
+    DeviceState& target = Target();
+    Rebind(target.indices, indexData);
+    target.baseVertexIndex = baseVertexIndex;
+    if (StateBlockMask* mask = Recording()) {
+        mask->indices = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT NullDevice::GetIndices(IDirect3DIndexBuffer8** indexData, UINT* baseVertexIndex)
+{
+    if (indexData == nullptr || baseVertexIndex == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *indexData = deviceState.indices;
+    *baseVertexIndex = deviceState.baseVertexIndex;
+    if (*indexData != nullptr) {
+        (*indexData)->AddRef();
+    }
+    return D3D_OK;
+}
+
+MemoryVertexBuffer* NullDevice::NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
+                                                DWORD fvf, D3DPOOL pool)
+{
+    return new MemoryVertexBuffer(std::move(owner), length, usage, fvf, pool);
+}
+
+std::uint64_t NullDevice::VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount)
+{
+    const std::uint64_t n = primitiveCount;
+    switch (type) {
+    case D3DPT_POINTLIST: return n;
+    case D3DPT_LINELIST: return 2 * n;
+    case D3DPT_LINESTRIP: return n + 1;
+    case D3DPT_TRIANGLELIST: return 3 * n;
+    case D3DPT_TRIANGLESTRIP:
+    case D3DPT_TRIANGLEFAN: return n + 2;
+    default: return 0;
+    }
+}
+
+DeviceState& NullDevice::Target()
+{
+    StateBlock* block = stateBlocks.Recording();
+    return block != nullptr ? block->values : deviceState;
+}
+
+StateBlockMask* NullDevice::Recording()
+{
+    StateBlock* block = stateBlocks.Recording();
+    return block != nullptr ? &block->recorded : nullptr;
+}
+
+UINT NullDevice::DefaultPoolHeldElsewhere() const
+{
+    // A default-pool object that only the device's bindings keep alive goes away with Reset,
+    // so it does not count against it.
+    struct Held {
+        const ResourceCore* core;
+        ULONG bindings;
+    };
+    Held held[D3DMAX_TEXTURE_STAGES + 2] = {};
+    int heldCount = 0;
+    const auto note = [&](const ResourceCore& core) {
+        if (core.Pool() != D3DPOOL_DEFAULT) {
+            return;
+        }
+        for (int i = 0; i < heldCount; ++i) {
+            if (held[i].core == &core) {
+                ++held[i].bindings;
+                return;
+            }
+        }
+        held[heldCount++] = {&core, 1};
+    };
+    for (IDirect3DBaseTexture8* texture : deviceState.textures) {
+        if (texture != nullptr) {
+            note(static_cast<const MemoryTexture*>(texture)->Core());
+        }
+    }
+    if (deviceState.streamSource != nullptr) {
+        note(static_cast<const MemoryVertexBuffer*>(deviceState.streamSource)->Core());
+    }
+    if (deviceState.indices != nullptr) {
+        note(static_cast<const MemoryIndexBuffer*>(deviceState.indices)->Core());
+    }
+    UINT onlyBound = 0;
+    for (int i = 0; i < heldCount; ++i) {
+        if (held[i].core->RefCount() == held[i].bindings) {
+            ++onlyBound;
+        }
+    }
+    const UINT live = resourceOwner->liveDefaultPool.load();
+    return live > onlyBound ? live - onlyBound : 0;
+}
+
+// A size of 0 asks for the window's; with no window here, the smallest buffer stands in.
+UINT NullDevice::BackBufferWidth() const
+{
+    return presentParameters.BackBufferWidth > 0 ? presentParameters.BackBufferWidth : 1;
+}
+
+UINT NullDevice::BackBufferHeight() const
+{
+    return presentParameters.BackBufferHeight > 0 ? presentParameters.BackBufferHeight : 1;
+}
+
+D3DFORMAT NullDevice::BackBufferFormat() const
+{
+    // A windowed device may leave the format to the desktop's, which is 32-bit here.
+    const D3DFORMAT format = presentParameters.BackBufferFormat;
+    return D3DFormatBytesPerPixel(format) > 0 ? format : D3DFMT_X8R8G8B8;
+}

@@ -1,0 +1,122 @@
+// A Direct3D 8 device that keeps every state, checks every argument and draws nothing.
+// Its resources live in ordinary memory. Tests use it directly or through the recording device.
+#pragma once
+
+#include "platform/d3d8/device_state.h"
+#include "platform/d3d8/memory_vertex_buffer.h"
+#include "platform/d3d8/state_block.h"
+
+#include <memory>
+
+class NullDevice : public IDirect3DDevice8 {
+public:
+    // A plausible hardware device: large limits, eight stages and lights, one stream.
+    static D3DCAPS8 DefaultCaps();
+    // A 640 × 480 windowed X8R8G8B8 back buffer with a 16-bit depth buffer.
+    static D3DPRESENT_PARAMETERS DefaultPresentParameters();
+
+    // Starts with one reference, held by the creator.
+    NullDevice(const D3DCAPS8& caps, const D3DPRESENT_PARAMETERS& parameters);
+    // Public so a test may keep a device on the stack; whoever deletes it must be its last holder.
+    ~NullDevice() override;
+    NullDevice(const NullDevice&) = delete;
+    NullDevice& operator=(const NullDevice&) = delete;
+
+    ULONG AddRef() override;
+    ULONG Release() override;
+
+    HRESULT TestCooperativeLevel() override;
+    HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
+    HRESULT GetDisplayMode(D3DDISPLAYMODE* mode) override;
+    void SetCursorPosition(int x, int y, DWORD flags) override;
+    HRESULT Reset(D3DPRESENT_PARAMETERS* presentationParameters) override;
+    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
+                    const void* dirtyRegion) override;
+    HRESULT GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface) override;
+
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture8** texture) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer8** vertexBuffer) override;
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DIndexBuffer8** indexBuffer) override;
+
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
+    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
+    HRESULT GetViewport(D3DVIEWPORT8* viewport) override;
+    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
+    HRESULT GetMaterial(D3DMATERIAL8* material) override;
+    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
+    HRESULT GetLight(DWORD index, D3DLIGHT8* light) override;
+    HRESULT LightEnable(DWORD index, BOOL enable) override;
+    HRESULT GetLightEnable(DWORD index, BOOL* enable) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+
+    HRESULT BeginStateBlock() override;
+    HRESULT EndStateBlock(DWORD* token) override;
+    HRESULT ApplyStateBlock(DWORD token) override;
+    HRESULT CaptureStateBlock(DWORD token) override;
+    HRESULT DeleteStateBlock(DWORD token) override;
+
+    HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) override;
+    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override;
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+                                 UINT primitiveCount) override;
+
+    HRESULT SetVertexShader(DWORD handle) override;
+    HRESULT GetVertexShader(DWORD* handle) override;
+    HRESULT SetPixelShader(DWORD handle) override;
+    HRESULT GetPixelShader(DWORD* handle) override;
+    HRESULT SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData, UINT stride) override;
+    HRESULT GetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8** streamData, UINT* stride) override;
+    HRESULT SetIndices(IDirect3DIndexBuffer8* indexData, UINT baseVertexIndex) override;
+    HRESULT GetIndices(IDirect3DIndexBuffer8** indexData, UINT* baseVertexIndex) override;
+
+    // The current state, as draws would see it (not a block being recorded).
+    const DeviceState& State() const { return deviceState; }
+    bool InScene() const { return inScene; }
+    bool RecordingStateBlock() const { return stateBlocks.Recording() != nullptr; }
+    // Default-pool resources of this device still alive, whoever holds them.
+    UINT LiveDefaultPoolResources() const { return resourceOwner->liveDefaultPool.load(); }
+    ULONG RefCount() const { return references.Value(); }
+
+protected:
+    // Makes the vertex buffers this device hands out; a test device may return a subclass.
+    // Throws std::bad_alloc when the memory cannot be had.
+    virtual MemoryVertexBuffer* NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
+                                                DWORD fvf, D3DPOOL pool);
+    D3DCAPS8& Caps() { return deviceCaps; }
+
+    // Vertices a draw of this many primitives reads; 0 for an unknown type.
+    static std::uint64_t VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount);
+
+private:
+    // Setters write here: the block being recorded, or the device.
+    DeviceState& Target();
+    // The flags of the block being recorded, or null.
+    StateBlockMask* Recording();
+    bool Owns(const ResourceCore& core) const { return core.CreatedBy(resourceOwner.get()); }
+    // Default-pool resources alive for another reason than the device's own bindings.
+    UINT DefaultPoolHeldElsewhere() const;
+    UINT BackBufferWidth() const;
+    UINT BackBufferHeight() const;
+    D3DFORMAT BackBufferFormat() const;
+
+    RefCounter references;
+    D3DCAPS8 deviceCaps;
+    D3DPRESENT_PARAMETERS presentParameters;
+    DeviceState deviceState;
+    StateBlockTable stateBlocks;
+    std::shared_ptr<ResourceOwner> resourceOwner;
+    bool inScene = false;
+};

@@ -1,0 +1,235 @@
+// A null device that writes down every call made to it, the vertices each DrawPrimitive drew and the
+// device state at that draw, and the locks of the vertex buffers it created: for call-sequence tests.
+#pragma once
+
+#include "platform/d3d8/null_device.h"
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <type_traits>
+#include <vector>
+
+enum class DeviceMethod {
+    AddRef,
+    Release,
+    TestCooperativeLevel,
+    GetDeviceCaps,
+    GetDisplayMode,
+    SetCursorPosition,
+    Reset,
+    Present,
+    GetBackBuffer,
+    CreateTexture,
+    CreateVertexBuffer,
+    CreateIndexBuffer,
+    BeginScene,
+    EndScene,
+    Clear,
+    SetTransform,
+    GetTransform,
+    SetViewport,
+    GetViewport,
+    SetMaterial,
+    GetMaterial,
+    SetLight,
+    GetLight,
+    LightEnable,
+    GetLightEnable,
+    SetRenderState,
+    GetRenderState,
+    BeginStateBlock,
+    EndStateBlock,
+    ApplyStateBlock,
+    CaptureStateBlock,
+    DeleteStateBlock,
+    GetTexture,
+    SetTexture,
+    GetTextureStageState,
+    SetTextureStageState,
+    DrawPrimitive,
+    DrawIndexedPrimitive,
+    SetVertexShader,
+    GetVertexShader,
+    SetPixelShader,
+    GetPixelShader,
+    SetStreamSource,
+    GetStreamSource,
+    SetIndices,
+    GetIndices,
+    // Calls on the vertex buffers the device created.
+    VertexBufferLock,
+    VertexBufferUnlock,
+};
+
+const char* DeviceMethodName(DeviceMethod method);
+
+// One call. args holds the call's number arguments in order, objects and pointers left out:
+//   SetRenderState: state, value             SetTextureStageState: stage, type, value
+//   SetTexture: stage (object: texture)      SetTransform: type (matrix)
+//   SetLight: index (light)                  LightEnable: index, enable
+//   SetStreamSource: stream, stride (object: buffer)   SetIndices: base vertex index (object: buffer)
+//   DrawPrimitive: type, start vertex, primitive count, index into Draws() or NoDraw
+//   DrawIndexedPrimitive: type, min index, vertex count, start index, primitive count
+//   Create*: the size, usage, format or FVF and pool arguments in order (object: the new resource)
+//   Clear: count, flags, colour, stencil (z)  state blocks: the token (EndStateBlock: the one returned)
+//   VertexBufferLock: offset, size, flags (object: buffer)   AddRef / Release: the new count
+// Getters record their selecting arguments; SetMaterial, SetViewport and Reset keep a copy of the record.
+struct DeviceCall {
+    DeviceMethod method;
+    HRESULT result;
+    DWORD args[6];
+    const void* object;
+    float z;
+    D3DMATRIX matrix;
+    D3DLIGHT8 light;
+    D3DMATERIAL8 material;
+    D3DVIEWPORT8 viewport;
+    D3DPRESENT_PARAMETERS parameters;
+};
+
+// A successful DrawPrimitive of at least one primitive: what it read and under which state.
+struct DrawRecord {
+    D3DPRIMITIVETYPE type;
+    UINT startVertex;
+    UINT primitiveCount;
+    const IDirect3DVertexBuffer8* buffer;
+    UINT stride;
+    UINT vertexCount;
+    // vertexCount × stride bytes of the bound buffer from startVertex on.
+    std::vector<BYTE> vertices;
+    DeviceState state;
+
+    // Vertex i of the draw read as T (the leading sizeof(T) bytes of that vertex).
+    template <typename T>
+    T Vertex(size_t i) const
+    {
+        static_assert(std::is_trivially_copyable_v<T>);
+        if (i >= vertexCount || sizeof(T) > stride) {
+            throw std::out_of_range("vertex outside the draw");
+        }
+        T vertex;
+        std::memcpy(&vertex, vertices.data() + i * stride, sizeof(T));
+        return vertex;
+    }
+};
+
+// What the device and its vertex buffers write to; shared so buffers may outlive the device.
+struct CallLog {
+    std::vector<DeviceCall> calls;
+    std::vector<DrawRecord> draws;
+};
+
+class RecordingDevice : public NullDevice {
+public:
+    // args[3] of a DrawPrimitive that drew nothing.
+    static constexpr DWORD NoDraw = 0xFFFFFFFFu;
+
+    explicit RecordingDevice(const D3DCAPS8& caps = DefaultCaps(),
+                             const D3DPRESENT_PARAMETERS& parameters = DefaultPresentParameters());
+
+    const std::vector<DeviceCall>& Calls() const { return log->calls; }
+    const std::vector<DrawRecord>& Draws() const { return log->draws; }
+    // Forgets the calls and draws recorded so far.
+    void Clear();
+    size_t CountOf(DeviceMethod method) const;
+    std::vector<DeviceCall> CallsOf(DeviceMethod method) const;
+
+    template <typename T>
+    T Vertex(size_t drawIndex, size_t i) const
+    {
+        return Draws().at(drawIndex).template Vertex<T>(i);
+    }
+
+    void SetCapsMaxPrimitiveCount(DWORD count) { Caps().MaxPrimitiveCount = count; }
+    // The next creation after `successesFirst` successful ones answers `result` and creates nothing.
+    void FailNextCreateTexture(HRESULT result, UINT successesFirst = 0);
+    void FailNextCreateVertexBuffer(HRESULT result, UINT successesFirst = 0);
+    void FailNextCreateIndexBuffer(HRESULT result, UINT successesFirst = 0);
+    // What TestCooperativeLevel answers from now on, to play device loss.
+    void SetCooperativeLevel(HRESULT result) { cooperativeLevel = result; }
+
+    ULONG AddRef() override;
+    ULONG Release() override;
+
+    HRESULT TestCooperativeLevel() override;
+    HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
+    HRESULT GetDisplayMode(D3DDISPLAYMODE* mode) override;
+    void SetCursorPosition(int x, int y, DWORD flags) override;
+    HRESULT Reset(D3DPRESENT_PARAMETERS* presentationParameters) override;
+    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
+                    const void* dirtyRegion) override;
+    HRESULT GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface) override;
+
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture8** texture) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer8** vertexBuffer) override;
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DIndexBuffer8** indexBuffer) override;
+
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
+    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
+    HRESULT GetViewport(D3DVIEWPORT8* viewport) override;
+    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
+    HRESULT GetMaterial(D3DMATERIAL8* material) override;
+    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
+    HRESULT GetLight(DWORD index, D3DLIGHT8* light) override;
+    HRESULT LightEnable(DWORD index, BOOL enable) override;
+    HRESULT GetLightEnable(DWORD index, BOOL* enable) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+
+    HRESULT BeginStateBlock() override;
+    HRESULT EndStateBlock(DWORD* token) override;
+    HRESULT ApplyStateBlock(DWORD token) override;
+    HRESULT CaptureStateBlock(DWORD token) override;
+    HRESULT DeleteStateBlock(DWORD token) override;
+
+    HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) override;
+    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override;
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+                                 UINT primitiveCount) override;
+
+    HRESULT SetVertexShader(DWORD handle) override;
+    HRESULT GetVertexShader(DWORD* handle) override;
+    HRESULT SetPixelShader(DWORD handle) override;
+    HRESULT GetPixelShader(DWORD* handle) override;
+    HRESULT SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData, UINT stride) override;
+    HRESULT GetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8** streamData, UINT* stride) override;
+    HRESULT SetIndices(IDirect3DIndexBuffer8* indexData, UINT baseVertexIndex) override;
+    HRESULT GetIndices(IDirect3DIndexBuffer8** indexData, UINT* baseVertexIndex) override;
+
+protected:
+    MemoryVertexBuffer* NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage, DWORD fvf,
+                                        D3DPOOL pool) override;
+
+private:
+    // A failure armed for one kind of creation.
+    struct PlannedFailure {
+        bool armed = false;
+        HRESULT result = D3D_OK;
+        UINT successesLeft = 0;
+
+        // True when this creation must fail, with the result to answer.
+        bool Take(HRESULT& failure);
+    };
+
+    DeviceCall& Record(DeviceMethod method, HRESULT result, std::initializer_list<DWORD> args = {},
+                       const void* object = nullptr);
+
+    std::shared_ptr<CallLog> log;
+    PlannedFailure textureFailure;
+    PlannedFailure vertexBufferFailure;
+    PlannedFailure indexBufferFailure;
+    HRESULT cooperativeLevel = D3D_OK;
+};
