@@ -2,12 +2,13 @@
 #include "effects/layer_registry.h"
 
 #include "effects/sprite_layer.h"
+#include "shells/chrysanthemum_layer.h"
 #include "shells/peony_layer.h"
 
 namespace {
 
 SpriteLayer RisingShellLayer(LayerRisingShell, TextureShine, SpritePlacement::World, 0.15f);
-SpriteLayer ChrysanthemumLayer(LayerChrysanthemum, TextureShine, SpritePlacement::ScaleRotateTranslate);
+ChrysanthemumLayer ChrysanthemumShellLayer;
 SpriteLayer BeeLayer(LayerBee, TextureShine2, SpritePlacement::Translate);
 SpriteLayer SaturnLayer(LayerSaturn, TextureShine, SpritePlacement::ScaleRotateTranslate);
 SpriteLayer SpiralLayer(LayerSpiral, TextureShine2, SpritePlacement::ScaleTranslate);
@@ -17,7 +18,7 @@ SpriteLayer RingLayer(LayerRing, TextureShine, SpritePlacement::ScaleRotateTrans
 } // namespace
 
 SceneLayer* const LayerRegistry[LayerCount] = {
-    &RisingShellLayer, &ChrysanthemumLayer, &BeeLayer, &SaturnLayer, &SpiralLayer, &PeonyShellLayer, &RingLayer,
+    &RisingShellLayer, &ChrysanthemumShellLayer, &BeeLayer, &SaturnLayer, &SpiralLayer, &PeonyShellLayer, &RingLayer,
 };
 
 void SubmitFireObject(FireObject* object)
