@@ -27,7 +27,9 @@ public:
         call.args[1] = sizeToLock;
         call.args[2] = flags;
         call.object = static_cast<IDirect3DVertexBuffer8*>(this);
-        log->calls.push_back(call);
+        if (!log->paused) {
+            log->calls.push_back(call);
+        }
         return result;
     }
 
@@ -38,7 +40,9 @@ public:
         call.method = DeviceMethod::VertexBufferUnlock;
         call.result = result;
         call.object = static_cast<IDirect3DVertexBuffer8*>(this);
-        log->calls.push_back(call);
+        if (!log->paused) {
+            log->calls.push_back(call);
+        }
         return result;
     }
 
@@ -163,6 +167,12 @@ bool RecordingDevice::PlannedFailure::Take(HRESULT& failure)
 DeviceCall& RecordingDevice::Record(DeviceMethod method, HRESULT result, std::initializer_list<DWORD> args,
                                     const void* object)
 {
+    // While paused, calls go to a scratch record that nobody reads.
+    if (log->paused) {
+        static thread_local DeviceCall scratch;
+        scratch = DeviceCall{};
+        return scratch;
+    }
     DeviceCall call{};
     call.method = method;
     call.result = result;
@@ -471,7 +481,7 @@ HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, 
 {
     const HRESULT result = NullDevice::DrawPrimitive(type, startVertex, primitiveCount);
     DWORD drawIndex = NoDraw;
-    if (SUCCEEDED(result) && primitiveCount > 0) {
+    if (SUCCEEDED(result) && primitiveCount > 0 && !log->paused) {
         // The null device accepted the draw, so the whole range lies inside the bound buffer.
         const DeviceState& state = State();
         const auto* buffer = static_cast<const MemoryVertexBuffer*>(state.streamSource);

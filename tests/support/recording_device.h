@@ -118,6 +118,8 @@ struct DrawRecord {
 struct CallLog {
     std::vector<DeviceCall> calls;
     std::vector<DrawRecord> draws;
+    // Set while the device must behave as a plain null device (for allocation counts).
+    bool paused = false;
 };
 
 class RecordingDevice : public NullDevice {
@@ -133,6 +135,8 @@ public:
     // Forgets the calls and draws recorded so far.
     void Clear();
     size_t CountOf(DeviceMethod method) const;
+    // Stops or resumes writing calls and draws down; the device keeps working either way.
+    void PauseRecording(bool pause) { log->paused = pause; }
     std::vector<DeviceCall> CallsOf(DeviceMethod method) const;
 
     template <typename T>

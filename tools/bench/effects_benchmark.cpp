@@ -6,12 +6,21 @@
 #include <filesystem>
 #include <string>
 
+#include "effects/bee_shell.h"
 #include "effects/effect_context.h"
 #include "effects/effects_lifecycle.h"
 #include "effects/particle_pool.h"
 #include "effects/random01.h"
+#include "effects/ring_shell.h"
+#include "effects/rising_shell.h"
+#include "effects/saturn_shell.h"
+#include "effects/spiral_shell.h"
+#include "effects/layer_registry.h"
 #include "platform/d3d8/null_device.h"
 #include "tests/support/allocation_counter.h"
+#include "shells/chrysanthemum_shell.h"
+#include "shells/color_ramp.h"
+#include "shells/peony_shell.h"
 #include "tests/support/bmp_writer.h"
 
 namespace {
@@ -45,6 +54,9 @@ public:
     }
     ~EffectBench()
     {
+        for (SceneLayer* layer : LayerRegistry) {
+            layer->Clear();
+        }
         EffectsInvalidateDeviceResources();
         EffectsDestroyDeviceResources();
         device->Release();
@@ -78,6 +90,42 @@ private:
     NullDevice* device = nullptr;
 };
 
+// Twenty live objects of every family, mid-life: rising shells still climbing, bursts spreading.
+void LaunchTwentyOfEachFamily()
+{
+    ResetRuntimeRand();
+    for (int i = 0; i < 20; ++i) {
+        const float x = static_cast<float>(Random01() * 4.0 - 2.0);
+        const float z = static_cast<float>(Random01() * 4.0 - 2.0);
+        const float y = static_cast<float>(Random01() * 2.0 + 3.0);
+        const int a = i % RampPresetCount;
+        SubmitFireObject(new RisingShell(0.0f, 0.0f, 0.0f, x, y, z, nullptr));
+        SubmitFireObject(new ChrysanthemumShell(x, y, z, 25, 3.0f, 2.0f, KikuRamps[a]));
+        SubmitFireObject(new BeeShell(x, y, z, 30, 2.0f, 2.0f, BotanRamps[a]));
+        SubmitFireObject(new SaturnShell(x, y, z, 20, 1.5f, 0.5f, BotanRamps[a], BotanRamps[9 - a]));
+        SubmitFireObject(new SpiralShell(x, y, z, 30, 2.0f, 1.5f, BotanRamps[a]));
+        SubmitFireObject(new PeonyShell(x, y, z, 25, 2.0f, 1.5f, BotanRamps[a], true));
+        SubmitFireObject(new RingShell(x, y, z, 80, 1.5f, 0.5f, BotanRamps[a]));
+    }
+}
+
+// Frames at a fixed application time keep every object at the same age, so the scene stays as it
+// is; the elapsed time still makes trails and bees emit their sparks each frame.
+void RunFramesAt(benchmark::State& state, float time)
+{
+    const std::uint64_t before = HeapAllocationCount();
+    for (auto _ : state) {
+        Effects.time = time;
+        Effects.elapsed = 0.01f;
+        EffectsUpdate();
+        EffectsDraw();
+        benchmark::DoNotOptimize(FlashBrightness);
+    }
+    const std::uint64_t allocations = HeapAllocationCount() - before;
+    state.counters["allocs_per_frame"] =
+        benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
+}
+
 void RunFrames(benchmark::State& state)
 {
     const std::uint64_t before = HeapAllocationCount();
@@ -107,6 +155,25 @@ void BM_EffectsFrameFullPools(benchmark::State& state)
     RunFrames(state);
 }
 BENCHMARK(BM_EffectsFrameFullPools)->Unit(benchmark::kMicrosecond);
+
+void BM_EffectsFrameTwentyOfEachFamily(benchmark::State& state)
+{
+    EffectBench bench;
+    if (!bench.ok) {
+        state.SkipWithError("effect resources could not be created");
+        return;
+    }
+    EffectBench::FillPools();
+    Effects.time = 1.0f;
+    LaunchTwentyOfEachFamily();
+    EffectsUpdate();
+    // 0.7 s into every life: all 140 objects are alive, none has ended.
+    Effects.time = 1.7f;
+    EffectsUpdate();
+    EffectsDraw();
+    RunFramesAt(state, 1.7f);
+}
+BENCHMARK(BM_EffectsFrameTwentyOfEachFamily)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
