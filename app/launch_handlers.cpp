@@ -28,17 +28,28 @@ bool ColorVariant(std::int32_t id, int& variant)
     return a >= 0 && a < RampPresetCount;
 }
 
-// Memory for a burst; its random draws are made only once the allocation has succeeded.
-template <typename Shell>
-void* AllocateBurst()
-{
-    return ::operator new(sizeof(Shell), std::nothrow);
-}
-
 // The draw u of the speed formulas.
 float DrawU()
 {
     return static_cast<float>(Random01());
+}
+
+// The common road of every kind: the colour variant, the burst's memory, then build(memory, a),
+// which makes the kind's random draws and constructs the burst there, so those draws happen only
+// once the allocation has succeeded. Without memory the rising shell goes up empty.
+template <typename Shell, typename Build>
+void LaunchKind(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
+                float bz, Build build)
+{
+    int a = 0;
+    if (!ColorVariant(id, a)) {
+        return;
+    }
+    FireObject* burst = nullptr;
+    if (void* memory = ::operator new(sizeof(Shell), std::nothrow)) {
+        burst = build(memory, a);
+    }
+    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
 }
 
 } // namespace
@@ -46,94 +57,54 @@ float DrawU()
 void LaunchChrysanthemum(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx,
                          float by, float bz)
 {
-    int a = 0;
-    if (!ColorVariant(id, a)) {
-        return;
-    }
-    FireObject* burst = nullptr;
-    if (void* memory = AllocateBurst<ChrysanthemumShell>()) {
-        const float speed = 2.0f + (DrawU() * 0.5f - 0.25f);
-        burst = new (memory) ChrysanthemumShell(bx, by, bz, 25, 3.0f, speed, KikuRamps[a]);
-    }
-    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
+    LaunchKind<ChrysanthemumShell>(registry, id, lx, ly, lz, bx, by, bz, [&](void* memory, int a) {
+        return new (memory) ChrysanthemumShell(bx, by, bz, 25, 3.0f, 2.0f + (DrawU() * 0.5f - 0.25f), KikuRamps[a]);
+    });
 }
 
 void LaunchBee(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
                float bz)
 {
-    int a = 0;
-    if (!ColorVariant(id, a)) {
-        return;
-    }
-    FireObject* burst = nullptr;
-    if (void* memory = AllocateBurst<BeeShell>()) {
-        const float speed = 2.0f + (DrawU() * 0.5f - 0.25f);
-        burst = new (memory) BeeShell(bx, by, bz, 30, 2.0f, speed, BotanRamps[a]);
-    }
-    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
+    LaunchKind<BeeShell>(registry, id, lx, ly, lz, bx, by, bz, [&](void* memory, int a) {
+        return new (memory) BeeShell(bx, by, bz, 30, 2.0f, 2.0f + (DrawU() * 0.5f - 0.25f), BotanRamps[a]);
+    });
 }
 
 void LaunchSaturn(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
                   float bz)
 {
-    int a = 0;
-    if (!ColorVariant(id, a)) {
-        return;
-    }
-    FireObject* burst = nullptr;
-    if (void* memory = AllocateBurst<SaturnShell>()) {
-        const float speed = 0.5f + (DrawU() * 0.1f - 0.05f);
-        // The ring takes the mirrored variant, so each sphere colour has its own ring colour.
-        burst = new (memory) SaturnShell(bx, by, bz, 20, 1.5f, speed, BotanRamps[a], BotanRamps[9 - a]);
-    }
-    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
+    // The ring takes the mirrored variant, so each sphere colour has its own ring colour.
+    LaunchKind<SaturnShell>(registry, id, lx, ly, lz, bx, by, bz, [&](void* memory, int a) {
+        return new (memory)
+            SaturnShell(bx, by, bz, 20, 1.5f, 0.5f + (DrawU() * 0.1f - 0.05f), BotanRamps[a], BotanRamps[9 - a]);
+    });
 }
 
 void LaunchSpiral(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
                   float bz)
 {
-    int a = 0;
-    if (!ColorVariant(id, a)) {
-        return;
-    }
-    FireObject* burst = nullptr;
-    if (void* memory = AllocateBurst<SpiralShell>()) {
-        const float speed = 1.5f + (DrawU() * 0.5f - 0.25f);
-        burst = new (memory) SpiralShell(bx, by, bz, 30, 2.0f, speed, BotanRamps[a]);
-    }
-    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
+    LaunchKind<SpiralShell>(registry, id, lx, ly, lz, bx, by, bz, [&](void* memory, int a) {
+        return new (memory) SpiralShell(bx, by, bz, 30, 2.0f, 1.5f + (DrawU() * 0.5f - 0.25f), BotanRamps[a]);
+    });
 }
 
 void LaunchPeony(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
                  float bz)
 {
-    int a = 0;
-    if (!ColorVariant(id, a)) {
-        return;
-    }
-    FireObject* burst = nullptr;
-    if (void* memory = AllocateBurst<PeonyShell>()) {
+    LaunchKind<PeonyShell>(registry, id, lx, ly, lz, bx, by, bz, [&](void* memory, int a) {
         // The spark flag is drawn before the speed.
         const bool dropSparks = static_cast<float>(Random01()) < 0.5f;
         const float speed = 1.5f + (DrawU() * 0.5f - 0.25f);
-        burst = new (memory) PeonyShell(bx, by, bz, 25, 2.0f, speed, BotanRamps[a], dropSparks);
-    }
-    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
+        return new (memory) PeonyShell(bx, by, bz, 25, 2.0f, speed, BotanRamps[a], dropSparks);
+    });
 }
 
 void LaunchRing(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
                 float bz)
 {
-    int a = 0;
-    if (!ColorVariant(id, a)) {
-        return;
-    }
-    FireObject* burst = nullptr;
-    if (void* memory = AllocateBurst<RingShell>()) {
-        const float speed = 0.5f + (DrawU() * 0.1f - 0.05f);
-        burst = new (memory) RingShell(bx, by, bz, 80, 1.5f, speed, BotanRamps[a]);
-    }
-    registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
+    LaunchKind<RingShell>(registry, id, lx, ly, lz, bx, by, bz, [&](void* memory, int a) {
+        return new (memory) RingShell(bx, by, bz, 80, 1.5f, 0.5f + (DrawU() * 0.1f - 0.05f), BotanRamps[a]);
+    });
 }
 
 void RegisterFireworkKinds(FireworkTypeRegistry& registry)

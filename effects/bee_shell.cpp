@@ -118,14 +118,7 @@ void BeeShell::Update()
 
 void BeeShell::Draw()
 {
-    const DWORD packed = PackColor(color.r, color.g, color.b, color.a);
-    for (std::int32_t i = 0; i < count; ++i) {
-        ColorVertex* vertex = PointBatch::NextPoint();
-        vertex->x = positions[i].x;
-        vertex->y = positions[i].y;
-        vertex->z = positions[i].z;
-        vertex->color = packed;
-    }
+    PointBatch::AddPoints(positions.get(), count, PackColor(color.r, color.g, color.b, color.a));
 }
 
 void BeeShell::GetPose(BurstPose& pose) const

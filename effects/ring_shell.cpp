@@ -69,14 +69,7 @@ void RingShell::Update()
 
 void RingShell::Draw()
 {
-    const DWORD packed = PackColor(color.r, color.g, color.b, color.a);
-    for (std::int32_t i = 0; i < count; ++i) {
-        ColorVertex* vertex = PointBatch::NextPoint();
-        vertex->x = stars[i].x;
-        vertex->y = stars[i].y;
-        vertex->z = stars[i].z;
-        vertex->color = packed;
-    }
+    PointBatch::AddPoints(stars.get(), count, PackColor(color.r, color.g, color.b, color.a));
 }
 
 void RingShell::GetPose(BurstPose& pose) const

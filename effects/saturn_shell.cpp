@@ -82,17 +82,9 @@ void SaturnShell::Update()
 
 void SaturnShell::Draw()
 {
-    const DWORD sphere = PackColor(sphereColor.r, sphereColor.g, sphereColor.b, sphereColor.a);
-    for (int i = 0; i < sphereStars; ++i) {
-        ColorVertex* vertex = PointBatch::NextPoint();
-        *vertex = ColorVertex{spherePositions[i].x, spherePositions[i].y, spherePositions[i].z, sphere};
-    }
-    const DWORD ring = PackColor(ringColor.r, ringColor.g, ringColor.b, ringColor.a);
-    const int ringStars = RingStars();
-    for (int i = 0; i < ringStars; ++i) {
-        ColorVertex* vertex = PointBatch::NextPoint();
-        *vertex = ColorVertex{ringPositions[i].x, ringPositions[i].y, ringPositions[i].z, ring};
-    }
+    PointBatch::AddPoints(spherePositions.get(), sphereStars,
+                          PackColor(sphereColor.r, sphereColor.g, sphereColor.b, sphereColor.a));
+    PointBatch::AddPoints(ringPositions.get(), RingStars(), PackColor(ringColor.r, ringColor.g, ringColor.b, ringColor.a));
 }
 
 void SaturnShell::GetPose(BurstPose& pose) const

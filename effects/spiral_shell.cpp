@@ -58,14 +58,7 @@ void SpiralShell::Update()
 
 void SpiralShell::Draw()
 {
-    const DWORD packed = PackColor(color.r, color.g, color.b, color.a);
-    for (std::int32_t i = 0; i < count; ++i) {
-        ColorVertex* vertex = PointBatch::NextPoint();
-        vertex->x = stars[i].x;
-        vertex->y = stars[i].y;
-        vertex->z = stars[i].z;
-        vertex->color = packed;
-    }
+    PointBatch::AddPoints(stars.get(), count, PackColor(color.r, color.g, color.b, color.a));
 }
 
 void SpiralShell::GetPose(BurstPose& pose) const

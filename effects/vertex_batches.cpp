@@ -78,6 +78,13 @@ ColorVertex* PointBatch::NextTriangle()
     return Take(Points, 3, PointScratch);
 }
 
+void PointBatch::AddPoints(const D3DXVECTOR3* positions, int count, D3DCOLOR color)
+{
+    for (int i = 0; i < count; ++i) {
+        *NextPoint() = ColorVertex{positions[i].x, positions[i].y, positions[i].z, color};
+    }
+}
+
 void PointBatch::EndPoints()
 {
     if (Points.count > 0) {

@@ -2,6 +2,7 @@
 // in runs of up to the batch capacity, re-locking with discard after each run.
 #pragma once
 
+#include "d3dx/d3dx_math.h"
 #include "effects/vertex_formats.h"
 
 // Writes points or triangles into the point buffer. Callers set stream, format, texture, point size
@@ -10,6 +11,8 @@ struct PointBatch {
     static void Begin();
     static ColorVertex* NextPoint();
     static ColorVertex* NextTriangle();
+    // One point per position, all in one colour: the star figures of the bursts.
+    static void AddPoints(const D3DXVECTOR3* positions, int count, D3DCOLOR color);
     static void EndPoints();
     static void EndTriangles();
 };

@@ -1,12 +1,10 @@
-// PeonyLayer: layer 5, which draws every peony shell as "Shine.bmp" point sprites, one batch and
-// one world matrix per shell.
+// Layer 5: every peony shell as "Shine.bmp" point sprites, one batch and one world matrix per shell
+// (scale by the expansion, turn by the shell's rotation, move to its centre and drop).
 #pragma once
 
-#include "effects/scene_layer.h"
+#include "effects/sprite_layer.h"
 
-class PeonyLayer : public SceneLayer {
+class PeonyLayer : public SpriteLayer {
 public:
-    PeonyLayer() : SceneLayer(LayerPeony) {}
-
-    void Draw() override;
+    PeonyLayer() : SpriteLayer(LayerPeony, TextureShine, SpritePlacement::ScaleRotateTranslate) {}
 };

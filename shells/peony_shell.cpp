@@ -57,14 +57,7 @@ void PeonyShell::Update()
 
 void PeonyShell::Draw()
 {
-    const DWORD packed = PackColor(color.r, color.g, color.b, color.a);
-    for (int i = 0; i < starCount; ++i) {
-        ColorVertex* vertex = PointBatch::NextPoint();
-        vertex->x = starPoints[i].x;
-        vertex->y = starPoints[i].y;
-        vertex->z = starPoints[i].z;
-        vertex->color = packed;
-    }
+    PointBatch::AddPoints(starPoints.get(), starCount, PackColor(color.r, color.g, color.b, color.a));
 }
 
 void PeonyShell::GetPose(BurstPose& pose) const
