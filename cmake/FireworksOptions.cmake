@@ -24,3 +24,16 @@ function(fireworks_target_settings target)
         target_compile_options(${target} PRIVATE -Werror)
     endif()
 endfunction()
+
+# Programs and the media files they read live side by side in one folder of the build.
+include(GNUInstallDirs)
+set(FIREWORKS_BIN_DIR ${PROJECT_BINARY_DIR}/bin)
+# Where `install` puts the media; the window-system layer answers the media-folder query with it.
+set(FIREWORKS_INSTALL_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/fireworks)
+
+# fireworks_program(<target>): a program of the project, built into FIREWORKS_BIN_DIR and installed.
+function(fireworks_program target)
+    fireworks_target_settings(${target})
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${FIREWORKS_BIN_DIR})
+    install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()
