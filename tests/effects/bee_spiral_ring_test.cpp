@@ -2,9 +2,7 @@
 // drop, the bee's sparks, lifetimes, and the world transforms their layers draw them with.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -13,7 +11,6 @@
 #include <glm/gtc/quaternion.hpp>
 
 #include "effects/bee_shell.h"
-#include "effects/effect_context.h"
 #include "effects/effect_resources.h"
 #include "effects/effects_lifecycle.h"
 #include "effects/layer_registry.h"
@@ -22,8 +19,8 @@
 #include "effects/ring_shell.h"
 #include "effects/spiral_shell.h"
 #include "effects/vertex_formats.h"
-#include "tests/support/bmp_writer.h"
-#include "tests/support/recording_device.h"
+#include "tests/support/effect_scene.h"
+#include "tests/support/effect_test_helpers.h"
 
 namespace {
 
@@ -47,35 +44,6 @@ float TestRampPointSize(float r)
     return (0.4f + r * (0.2f - 0.4f)) * 0.5f;
 }
 
-int CountActive(const ParticlePool& pool)
-{
-    int count = 0;
-    for (const ParticleRecord* record = pool.activeList; record != nullptr; record = record->next) {
-        ++count;
-    }
-    return count;
-}
-
-float PointSizeOf(const DrawRecord& draw)
-{
-    return std::bit_cast<float>(draw.state.renderStates[D3DRS_POINTSIZE]);
-}
-
-D3DXMATRIX WorldOf(const DrawRecord& draw)
-{
-    D3DXMATRIX world;
-    static_cast<D3DMATRIX&>(world) = draw.state.transforms[TransformSlot(D3DTS_WORLD)];
-    return world;
-}
-
-// A row vector times the matrix, written out so that the check does not lean on the maths library.
-D3DXVECTOR3 Place(const D3DXVECTOR3& p, const D3DXMATRIX& m)
-{
-    return D3DXVECTOR3(p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0],
-                       p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1],
-                       p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2]);
-}
-
 void ExpectNear(const D3DXVECTOR3& actual, const D3DXVECTOR3& expected, float tolerance, const std::string& what)
 {
     EXPECT_NEAR(actual.x, expected.x, tolerance) << what;
@@ -83,56 +51,22 @@ void ExpectNear(const D3DXVECTOR3& actual, const D3DXVECTOR3& expected, float to
     EXPECT_NEAR(actual.z, expected.z, tolerance) << what;
 }
 
-// The shared effect resources on a recording device, media in a temporary folder.
+// The effect system on a recording device; frames run the update pass alone and drawing is asked for.
 class BurstTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        previousFolder = std::filesystem::current_path();
-        folder = std::filesystem::temp_directory_path() /
-                 (std::string("fw_bursts_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder);
-        ASSERT_TRUE(WriteEffectTextures(folder.string()));
-        std::filesystem::current_path(folder);
-        device = new RecordingDevice();
-        Effects.device = device;
-        Effects.time = 0.0f;
-        Effects.elapsed = 0.0f;
-        ASSERT_EQ(EffectsInitScene(), S_OK);
-        ASSERT_EQ(EffectsCreateDeviceResources(), S_OK);
-        ASSERT_EQ(EffectsRestoreDeviceResources(), S_OK);
-        ResetRuntimeRand();
-    }
+    void SetUp() override { ASSERT_EQ(scene.created, S_OK); }
 
-    void TearDown() override
-    {
-        for (SceneLayer* layer : LayerRegistry) {
-            layer->Clear();
-        }
-        EffectsDestroyDeviceResources();
-        device->Release();
-        Effects.device = nullptr;
-        std::filesystem::current_path(previousFolder);
-        std::filesystem::remove_all(folder);
-    }
-
-    static void Frame(float time, float elapsed)
-    {
-        Effects.time = time;
-        Effects.elapsed = elapsed;
-        EffectsUpdate();
-    }
+    void Frame(float time, float elapsed) { scene.Update(time, elapsed); }
 
     // Draws the effects and returns the point draws made with the given texture.
     std::vector<DrawRecord> DrawPointsWith(EffectTexture texture)
     {
-        device->Clear();
+        scene.device->Clear();
         EffectsDraw();
         std::vector<DrawRecord> found;
-        const auto* wanted = static_cast<IDirect3DBaseTexture8*>(SharedEffects.textures[texture]);
-        for (const DrawRecord& draw : device->Draws()) {
-            if (draw.state.textures[0] == wanted && draw.state.vertexShader == ColorVertexFVF) {
-                found.push_back(draw);
+        for (const DrawRecord* draw : DrawsWithTexture(*scene.device, texture)) {
+            if (draw->state.vertexShader == ColorVertexFVF) {
+                found.push_back(*draw);
             }
         }
         return found;
@@ -140,9 +74,9 @@ protected:
 
     bool AnyPointDrawn()
     {
-        device->Clear();
+        scene.device->Clear();
         EffectsDraw();
-        for (const DrawRecord& draw : device->Draws()) {
+        for (const DrawRecord& draw : scene.device->Draws()) {
             if (draw.state.vertexShader == ColorVertexFVF) {
                 return true;
             }
@@ -150,9 +84,7 @@ protected:
         return false;
     }
 
-    std::filesystem::path folder;
-    std::filesystem::path previousFolder;
-    RecordingDevice* device = nullptr;
+    EffectScene scene;
 };
 
 } // namespace
@@ -220,7 +152,7 @@ TEST_F(BurstTest, BeeSparksLeaveFromWhereTheBeesAreDrawn)
     const ParticleRecord* record = SparkPool.activeList;
     for (int i = 4; i >= 0; --i, record = record->next) {
         const auto vertex = draw.Vertex<ColorVertex>(static_cast<size_t>(i));
-        const D3DXVECTOR3 drawn = Place(D3DXVECTOR3(vertex.x, vertex.y, vertex.z), world);
+        const D3DXVECTOR3 drawn = TransformPoint(world, D3DXVECTOR3(vertex.x, vertex.y, vertex.z));
         ExpectNear(drawn, static_cast<const Spark*>(record)->start, 1e-5f, "bee " + std::to_string(i));
         EXPECT_EQ(vertex.color, TestRampColor(r));
     }
@@ -322,7 +254,7 @@ TEST_F(BurstTest, SpiralStarsLieOnASphereThatTheWorldTransformScalesAndPlaces)
         EXPECT_EQ(star, spiral->stars[i]);
         EXPECT_EQ(vertex.color, TestRampColor(0.65f));
         // r times the star, moved to the centre and dropped by t squared.
-        ExpectNear(Place(star, world), star * 0.65f + D3DXVECTOR3(1.0f, 4.0f - 0.25f, -2.0f), 1e-5f,
+        ExpectNear(TransformPoint(world, star), star * 0.65f + D3DXVECTOR3(1.0f, 4.0f - 0.25f, -2.0f), 1e-5f,
                    "star " + std::to_string(i));
     }
 }
@@ -355,8 +287,8 @@ TEST_F(BurstTest, RingIsAJitteredCircleThatTheWorldTransformScalesTiltsAndPlaces
     D3DXMATRIX world = WorldOf(draws[0]);
     for (size_t i = 0; i < 80; ++i) {
         const auto vertex = draws[0].Vertex<ColorVertex>(i);
-        ExpectNear(Place(D3DXVECTOR3(vertex.x, vertex.y, vertex.z), world), D3DXVECTOR3(-1.0f, 3.5f, 0.5f), 1e-6f,
-                   "t = 0, star " + std::to_string(i));
+        ExpectNear(TransformPoint(world, D3DXVECTOR3(vertex.x, vertex.y, vertex.z)), D3DXVECTOR3(-1.0f, 3.5f, 0.5f),
+                   1e-6f, "t = 0, star " + std::to_string(i));
     }
 
     // A star p lands at rotate(r p) + (x, y + drop, z); glm's quaternion rotation is the oracle.
@@ -374,7 +306,7 @@ TEST_F(BurstTest, RingIsAJitteredCircleThatTheWorldTransformScalesTiltsAndPlaces
             EXPECT_EQ(vertex.color, TestRampColor(r));
             const glm::vec3 turned = rotation * (r * glm::vec3(vertex.x, vertex.y, vertex.z));
             const D3DXVECTOR3 expected(turned.x - 1.0f, turned.y + 3.5f + drop, turned.z + 0.5f);
-            ExpectNear(Place(D3DXVECTOR3(vertex.x, vertex.y, vertex.z), world), expected, 1e-5f,
+            ExpectNear(TransformPoint(world, D3DXVECTOR3(vertex.x, vertex.y, vertex.z)), expected, 1e-5f,
                        "t = " + std::to_string(t) + ", star " + std::to_string(i));
         }
     }

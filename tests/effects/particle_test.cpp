@@ -12,31 +12,7 @@
 #include "effects/random01.h"
 #include "effects/vertex_formats.h"
 #include "tests/support/effect_scene.h"
-
-namespace {
-
-int CountActive(const ParticlePool& pool)
-{
-    int n = 0;
-    for (ParticleRecord* r = pool.activeList; r != nullptr; r = r->next) {
-        ++n;
-    }
-    return n;
-}
-
-// Draws of the pass that bound the given texture.
-std::vector<const DrawRecord*> DrawsWithTexture(const RecordingDevice& device, EffectTexture texture)
-{
-    std::vector<const DrawRecord*> draws;
-    for (const DrawRecord& draw : device.Draws()) {
-        if (draw.state.textures[0] == SharedEffects.textures[texture]) {
-            draws.push_back(&draw);
-        }
-    }
-    return draws;
-}
-
-} // namespace
+#include "tests/support/effect_test_helpers.h"
 
 TEST(ParticlePool, AFullPoolRecyclesItsOldestRecord)
 {

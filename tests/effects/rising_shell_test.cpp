@@ -4,31 +4,20 @@
 
 #include <bit>
 #include <cmath>
-#include <filesystem>
 #include <limits>
-#include <string>
+#include <vector>
 
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
 #include "effects/effects_lifecycle.h"
 #include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
-#include "effects/random01.h"
 #include "effects/rising_shell.h"
 #include "effects/vertex_formats.h"
-#include "tests/support/bmp_writer.h"
-#include "tests/support/recording_device.h"
+#include "tests/support/effect_scene.h"
+#include "tests/support/effect_test_helpers.h"
 
 namespace {
-
-int CountActive(const ParticlePool& pool)
-{
-    int count = 0;
-    for (const ParticleRecord* record = pool.activeList; record != nullptr; record = record->next) {
-        ++count;
-    }
-    return count;
-}
 
 // A burst stand-in that reports what its layer did with it.
 struct PayloadLog {
@@ -53,49 +42,14 @@ public:
     PayloadLog& log;
 };
 
-// The shared effect resources on a recording device, media in a temporary folder.
+// The effect system on a recording device; frames run the update pass alone.
 class RisingShellTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        previousFolder = std::filesystem::current_path();
-        folder = std::filesystem::temp_directory_path() /
-                 (std::string("fw_rising_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder);
-        ASSERT_TRUE(WriteEffectTextures(folder.string()));
-        std::filesystem::current_path(folder);
-        device = new RecordingDevice();
-        Effects.device = device;
-        Effects.time = 0.0f;
-        Effects.elapsed = 0.0f;
-        ASSERT_EQ(EffectsInitScene(), S_OK);
-        ASSERT_EQ(EffectsCreateDeviceResources(), S_OK);
-        ASSERT_EQ(EffectsRestoreDeviceResources(), S_OK);
-        ResetRuntimeRand();
-    }
+    void SetUp() override { ASSERT_EQ(scene.created, S_OK); }
 
-    void TearDown() override
-    {
-        for (SceneLayer* layer : LayerRegistry) {
-            layer->Clear();
-        }
-        EffectsDestroyDeviceResources();
-        device->Release();
-        Effects.device = nullptr;
-        std::filesystem::current_path(previousFolder);
-        std::filesystem::remove_all(folder);
-    }
+    void Frame(float time, float elapsed) { scene.Update(time, elapsed); }
 
-    static void Frame(float time, float elapsed)
-    {
-        Effects.time = time;
-        Effects.elapsed = elapsed;
-        EffectsUpdate();
-    }
-
-    std::filesystem::path folder;
-    std::filesystem::path previousFolder;
-    RecordingDevice* device = nullptr;
+    EffectScene scene;
 };
 
 } // namespace
@@ -268,31 +222,25 @@ TEST_F(RisingShellTest, LayerZeroDrawsEveryShellAsOneWarmPointInWorldSpace)
     SubmitFireObject(second);
     Frame(0.0f, 0.01f);
     Frame(0.4f, 0.01f);
-    device->Clear();
+    scene.device->Clear();
     EffectsDraw();
 
-    const auto* shine = static_cast<IDirect3DBaseTexture8*>(SharedEffects.textures[TextureShine]);
-    int layerDraws = 0;
-    for (const DrawRecord& draw : device->Draws()) {
-        if (draw.state.textures[0] != shine) {
-            continue;
-        }
-        ++layerDraws;
-        EXPECT_EQ(draw.type, D3DPT_POINTLIST);
-        ASSERT_EQ(draw.vertexCount, 2u);
-        EXPECT_EQ(draw.state.renderStates[D3DRS_POINTSIZE], std::bit_cast<DWORD>(0.15f));
-        EXPECT_EQ(draw.state.renderStates[D3DRS_ZWRITEENABLE], static_cast<DWORD>(FALSE));
-        EXPECT_EQ(draw.state.vertexShader, ColorVertexFVF);
-        D3DXMATRIX world;
-        static_cast<D3DMATRIX&>(world) = draw.state.transforms[TransformSlot(D3DTS_WORLD)];
+    const std::vector<const DrawRecord*> draws = DrawsWithTexture(*scene.device, TextureShine);
+    for (const DrawRecord* draw : draws) {
+        EXPECT_EQ(draw->type, D3DPT_POINTLIST);
+        ASSERT_EQ(draw->vertexCount, 2u);
+        EXPECT_EQ(draw->state.renderStates[D3DRS_POINTSIZE], std::bit_cast<DWORD>(0.15f));
+        EXPECT_EQ(draw->state.renderStates[D3DRS_ZWRITEENABLE], static_cast<DWORD>(FALSE));
+        EXPECT_EQ(draw->state.vertexShader, ColorVertexFVF);
+        const D3DXMATRIX world = WorldOf(*draw);
         EXPECT_TRUE(D3DXMatrixIsIdentity(&world));
         // Oldest first, at the positions of this frame, in the shell's own colour.
         const RisingShell* shells[] = {first, second};
         for (size_t i = 0; i < 2; ++i) {
-            const auto vertex = draw.Vertex<ColorVertex>(i);
+            const auto vertex = draw->Vertex<ColorVertex>(i);
             EXPECT_EQ(D3DXVECTOR3(vertex.x, vertex.y, vertex.z), shells[i]->position);
             EXPECT_EQ(vertex.color, 0xFFFFCC66u);
         }
     }
-    EXPECT_EQ(layerDraws, 1);
+    EXPECT_EQ(draws.size(), 1u);
 }

@@ -1,12 +1,8 @@
 // The sphere star pattern's rows and draws, and the Saturn burst's stars, flash, life and placement by layer 3.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <climits>
 #include <cmath>
-#include <cstring>
-#include <filesystem>
 #include <memory>
 #include <glm/glm.hpp>
 #include <glm/gtc/quaternion.hpp>
@@ -20,8 +16,8 @@
 #include "effects/saturn_shell.h"
 #include "effects/sphere_star_pattern.h"
 #include "effects/vertex_formats.h"
-#include "tests/support/bmp_writer.h"
-#include "tests/support/recording_device.h"
+#include "tests/support/effect_scene.h"
+#include "tests/support/effect_test_helpers.h"
 
 namespace {
 
@@ -129,37 +125,10 @@ const RGBA Red{1.0f, 0.0f, 0.0f, 1.0f};
 const RGBA Blue{0.0f, 0.0f, 1.0f, 1.0f};
 const RGBA Green{0.0f, 1.0f, 0.0f, 0.5f};
 
-// Shared effect resources on a recording device, with the textures written to a scratch folder.
+// The effect system on a recording device, with layer 3 drawn alone each frame.
 class SaturnShellTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        previousFolder = std::filesystem::current_path();
-        folder = std::filesystem::temp_directory_path() / ("saturn_shell_test_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        ASSERT_TRUE(WriteEffectTextures(folder.string()));
-        std::filesystem::current_path(folder);
-        device = new RecordingDevice();
-        Effects.device = device;
-        Effects.time = 0.0f;
-        Effects.elapsed = 0.0f;
-        EffectsInitScene();
-        ASSERT_EQ(EffectsCreateDeviceResources(), S_OK);
-        EffectsRestoreDeviceResources();
-        ResetRuntimeRand();
-    }
-
-    void TearDown() override
-    {
-        for (SceneLayer* layer : LayerRegistry) {
-            layer->Clear();
-        }
-        EffectsDestroyDeviceResources();
-        device->Release();
-        Effects.device = nullptr;
-        std::filesystem::current_path(previousFolder);
-        std::filesystem::remove_all(folder);
-    }
+    void SetUp() override { ASSERT_EQ(scene.created, S_OK); }
 
     SaturnShell* Launch(int count, float speed = 0.5f)
     {
@@ -174,20 +143,12 @@ protected:
     {
         Effects.time = time;
         EffectsUpdate();
-        device->Clear();
+        scene.device->Clear();
         LayerRegistry[LayerSaturn]->Draw();
     }
 
-    std::filesystem::path previousFolder;
-    std::filesystem::path folder;
-    RecordingDevice* device = nullptr;
+    EffectScene scene;
 };
-
-D3DXVECTOR3 ThroughWorld(const D3DMATRIX& m, const D3DXVECTOR3& p)
-{
-    return D3DXVECTOR3(p.x * m._11 + p.y * m._21 + p.z * m._31 + m._41, p.x * m._12 + p.y * m._22 + p.z * m._32 + m._42,
-                       p.x * m._13 + p.y * m._23 + p.z * m._33 + m._43);
-}
 
 } // namespace
 
@@ -197,7 +158,7 @@ TEST_F(SaturnShellTest, AShellWithoutStarsStillFlashesAndSmokesButDrawsNothing)
     Frame(2.0f);
     EXPECT_EQ(shell->sphereStars, 0);
     EXPECT_EQ(shell->RingStars(), 0);
-    EXPECT_EQ(device->CountOf(DeviceMethod::DrawPrimitive), 0u);
+    EXPECT_EQ(scene.device->CountOf(DeviceMethod::DrawPrimitive), 0u);
 
     auto* flash = static_cast<Flash*>(FlashPool.activeList);
     ASSERT_NE(flash, nullptr);
@@ -224,17 +185,15 @@ TEST_F(SaturnShellTest, DrawsTheSphereThenTheRingInTheirOwnColours)
     Frame(1.75f);
     ASSERT_EQ(shell->sphereStars, 118);
     ASSERT_EQ(shell->RingStars(), 40);
-    ASSERT_EQ(device->Draws().size(), 1u);
-    const DrawRecord& draw = device->Draws()[0];
+    ASSERT_EQ(scene.device->Draws().size(), 1u);
+    const DrawRecord& draw = scene.device->Draws()[0];
     EXPECT_EQ(draw.type, D3DPT_POINTLIST);
     ASSERT_EQ(draw.vertexCount, 158u);
 
     // Half-way the expansion is 0.65: the ramps are read there, and the sphere's point size is half its ramp's.
     const float r = ExpansionCurve(0.5f);
     EXPECT_FLOAT_EQ(shell->sphereSize, (0.4f + (0.2f - 0.4f) * r) * 0.5f);
-    float pointSize;
-    std::memcpy(&pointSize, &draw.state.renderStates[D3DRS_POINTSIZE], sizeof(pointSize));
-    EXPECT_EQ(pointSize, shell->sphereSize);
+    EXPECT_EQ(PointSizeOf(draw), shell->sphereSize);
     EXPECT_EQ(draw.state.textures[0], SharedEffects.textures[TextureShine]);
 
     const DWORD sphereColor = PackColor(1.0f - r, 0.0f, r, 1.0f);
@@ -265,8 +224,8 @@ TEST_F(SaturnShellTest, LayerThreePlacesTheFigureByScaleRotationAndDrop)
 
     // Admission frame: t = 0, the whole figure collapses onto the burst point.
     Frame(3.0f);
-    ASSERT_EQ(device->Draws().size(), 1u);
-    const D3DXVECTOR3 start = ThroughWorld(device->Draws()[0].state.transforms[10], probe);
+    ASSERT_EQ(scene.device->Draws().size(), 1u);
+    const D3DXVECTOR3 start = TransformPoint(scene.device->Draws()[0].state.transforms[10], probe);
     EXPECT_NEAR(start.x, centre.x, 1e-6f);
     EXPECT_NEAR(start.y, centre.y, 1e-6f);
     EXPECT_NEAR(start.z, centre.z, 1e-6f);
@@ -278,11 +237,11 @@ TEST_F(SaturnShellTest, LayerThreePlacesTheFigureByScaleRotationAndDrop)
 
     for (float t : {0.5f, 1.0f}) {
         Frame(3.0f + 1.5f * t);
-        ASSERT_EQ(device->Draws().size(), 1u) << t;
+        ASSERT_EQ(scene.device->Draws().size(), 1u) << t;
         const float r = ExpansionCurve(t);
         const float drop = -0.8f * t * t;
         const glm::vec3 expected = q * (r * glm::vec3(probe.x, probe.y, probe.z)) + glm::vec3(1.0f, 4.0f + drop, -2.0f);
-        const D3DXVECTOR3 placed = ThroughWorld(device->Draws()[0].state.transforms[10], probe);
+        const D3DXVECTOR3 placed = TransformPoint(scene.device->Draws()[0].state.transforms[10], probe);
         EXPECT_NEAR(placed.x, expected.x, 1e-5f) << t;
         EXPECT_NEAR(placed.y, expected.y, 1e-5f) << t;
         EXPECT_NEAR(placed.z, expected.z, 1e-5f) << t;
@@ -300,7 +259,7 @@ TEST_F(SaturnShellTest, LivesThroughTOfOneAndIsDeletedInTheFirstFrameAfter)
     EXPECT_NE(LayerRegistry[LayerSaturn]->activeList, nullptr);
     Frame(1.51f);
     EXPECT_EQ(LayerRegistry[LayerSaturn]->activeList, nullptr);
-    EXPECT_EQ(device->CountOf(DeviceMethod::DrawPrimitive), 0u);
+    EXPECT_EQ(scene.device->CountOf(DeviceMethod::DrawPrimitive), 0u);
 }
 
 TEST_F(SaturnShellTest, BadArgumentsEndOrEmptyTheShellInsteadOfMisbehaving)
@@ -317,5 +276,5 @@ TEST_F(SaturnShellTest, BadArgumentsEndOrEmptyTheShellInsteadOfMisbehaving)
     Frame(2.5f);
     EXPECT_EQ(shell->sphereStars, 0);
     EXPECT_EQ(shell->RingStars(), 0);
-    EXPECT_EQ(device->CountOf(DeviceMethod::DrawPrimitive), 0u);
+    EXPECT_EQ(scene.device->CountOf(DeviceMethod::DrawPrimitive), 0u);
 }

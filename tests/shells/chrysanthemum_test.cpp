@@ -1,24 +1,19 @@
 // The chrysanthemum shell's stars and trails over its life, and layer 1's crossed-ribbon triangles and states.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <vector>
 
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
-#include "effects/effects_lifecycle.h"
 #include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
-#include "effects/random01.h"
 #include "effects/vertex_formats.h"
 #include "shells/chrysanthemum_layer.h"
 #include "shells/chrysanthemum_shell.h"
-#include "tests/support/bmp_writer.h"
-#include "tests/support/recording_device.h"
+#include "tests/support/effect_scene.h"
+#include "tests/support/effect_test_helpers.h"
 
 namespace {
 
@@ -59,39 +54,19 @@ public:
     void Draw() override {}
 };
 
-// Shared effect resources on a recording device, with the textures written to a scratch folder,
-// and a layer 1 of the test's own.
+// The effect system on a recording device, and a layer 1 of the test's own.
 class ChrysanthemumTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        previousFolder = std::filesystem::current_path();
-        folder = std::filesystem::temp_directory_path() / ("chrysanthemum_test_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        ASSERT_TRUE(WriteEffectTextures(folder.string()));
-        std::filesystem::current_path(folder);
-        device = new RecordingDevice();
-        Effects.device = device;
-        Effects.time = 0.0f;
-        EffectsInitScene();
-        ASSERT_EQ(EffectsCreateDeviceResources(), S_OK);
-        EffectsRestoreDeviceResources();
-        ResetRuntimeRand();
+        ASSERT_EQ(scene.created, S_OK);
         TextureStageResetFlag = true;
     }
 
     void TearDown() override
     {
         layer.Clear();
-        for (SceneLayer* registered : LayerRegistry) {
-            registered->Clear();
-        }
         TextureStageResetFlag = true;
-        EffectsDestroyDeviceResources();
-        device->Release();
-        Effects.device = nullptr;
-        std::filesystem::current_path(previousFolder);
-        std::filesystem::remove_all(folder);
     }
 
     ChrysanthemumShell* Launch(const RGBA& first = Red, const RGBA& last = Blue, int density = 25,
@@ -103,17 +78,11 @@ protected:
     }
 
     // One update pass of the test's layer at the given application time.
-    void Advance(float time)
-    {
-        Effects.time = time;
-        layer.Admit();
-        layer.Update();
-        layer.Reap();
-    }
+    void Advance(float time) { UpdateLayerAt(layer, time); }
 
     void DrawLayer()
     {
-        device->Clear();
+        scene.device->Clear();
         layer.Draw();
     }
 
@@ -121,7 +90,7 @@ protected:
     std::vector<ColorVertex> DrawnVertices() const
     {
         std::vector<ColorVertex> vertices;
-        for (const DrawRecord& draw : device->Draws()) {
+        for (const DrawRecord& draw : scene.device->Draws()) {
             for (UINT i = 0; i < draw.vertexCount; ++i) {
                 vertices.push_back(draw.Vertex<ColorVertex>(i));
             }
@@ -132,13 +101,11 @@ protected:
     DWORD RenderState(D3DRENDERSTATETYPE state) const
     {
         DWORD value = 0;
-        device->GetRenderState(state, &value);
+        scene.device->GetRenderState(state, &value);
         return value;
     }
 
-    std::filesystem::path previousFolder;
-    std::filesystem::path folder;
-    RecordingDevice* device = nullptr;
+    EffectScene scene;
     ChrysanthemumLayer layer;
 };
 
@@ -266,7 +233,7 @@ TEST_F(ChrysanthemumTest, ShellsWithoutStarsOrDurationDrawNothingAndEndSafely)
     EXPECT_EQ(layer.activeList, nullptr);
     // An empty layer touches nothing.
     DrawLayer();
-    EXPECT_TRUE(device->Calls().empty());
+    EXPECT_TRUE(scene.device->Calls().empty());
 
     // A density below 4 gives no stars, but the shell flashes, smokes and lives its full duration.
     ChrysanthemumShell* shell = Launch(Red, Blue, 3);
@@ -277,7 +244,7 @@ TEST_F(ChrysanthemumTest, ShellsWithoutStarsOrDurationDrawNothingAndEndSafely)
     Advance(3.0f);
     ASSERT_EQ(layer.activeList, shell);
     DrawLayer();
-    EXPECT_EQ(device->CountOf(DeviceMethod::DrawPrimitive), 0u);
+    EXPECT_EQ(scene.device->CountOf(DeviceMethod::DrawPrimitive), 0u);
     Advance(3.01f);
     EXPECT_EQ(layer.activeList, nullptr);
 }
@@ -290,7 +257,7 @@ TEST_F(ChrysanthemumTest, DrawsEightTrianglesPerStarSplitOnlyBetweenWholeTriangl
     DrawLayer();
 
     size_t triangles = 0;
-    for (const DrawRecord& draw : device->Draws()) {
+    for (const DrawRecord& draw : scene.device->Draws()) {
         EXPECT_EQ(draw.type, D3DPT_TRIANGLELIST);
         EXPECT_EQ(draw.vertexCount, draw.primitiveCount * 3);
         EXPECT_LE(draw.vertexCount, static_cast<UINT>(SharedEffects.batchCapacity));
@@ -298,10 +265,10 @@ TEST_F(ChrysanthemumTest, DrawsEightTrianglesPerStarSplitOnlyBetweenWholeTriangl
     }
     EXPECT_EQ(triangles, 178u * 8u);
     // 2048 vertices hold 682 whole triangles.
-    ASSERT_EQ(device->Draws().size(), 3u);
-    EXPECT_EQ(device->Draws()[0].primitiveCount, 682u);
-    EXPECT_EQ(device->Draws()[1].primitiveCount, 682u);
-    EXPECT_EQ(device->Draws()[2].primitiveCount, 60u);
+    ASSERT_EQ(scene.device->Draws().size(), 3u);
+    EXPECT_EQ(scene.device->Draws()[0].primitiveCount, 682u);
+    EXPECT_EQ(scene.device->Draws()[1].primitiveCount, 682u);
+    EXPECT_EQ(scene.device->Draws()[2].primitiveCount, 60u);
     ExpectShellTriangles(DrawnVertices(), 0, *shell);
 }
 
@@ -329,15 +296,15 @@ TEST_F(ChrysanthemumTest, DrawsUntexturedSourceAlphaTrianglesAndRestoresCullingA
     Launch();
     Advance(1.0f);
     Advance(2.0f);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+    scene.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    scene.device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
     D3DXMATRIX moved;
     D3DXMatrixTranslation(&moved, 5.0f, 0.0f, 0.0f);
-    device->SetTransform(D3DTS_WORLD, &moved);
+    scene.device->SetTransform(D3DTS_WORLD, &moved);
     DrawLayer();
 
-    ASSERT_FALSE(device->Draws().empty());
-    for (const DrawRecord& draw : device->Draws()) {
+    ASSERT_FALSE(scene.device->Draws().empty());
+    for (const DrawRecord& draw : scene.device->Draws()) {
         const DeviceState& state = draw.state;
         EXPECT_EQ(state.renderStates[D3DRS_ZWRITEENABLE], static_cast<DWORD>(FALSE));
         EXPECT_EQ(state.renderStates[D3DRS_ALPHABLENDENABLE], static_cast<DWORD>(TRUE));
@@ -365,23 +332,23 @@ TEST_F(ChrysanthemumTest, TheTextureStageResetFollowsTheFlag)
     Advance(2.0f);
     // A texture transform of two coordinates and a second coordinate set, left by someone else.
     const DWORD count2 = 2;
-    device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, count2);
-    device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 1);
+    scene.device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, count2);
+    scene.device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 1);
 
     TextureStageResetFlag = false;
     DrawLayer();
-    EXPECT_EQ(device->CountOf(DeviceMethod::SetTextureStageState), 0u);
+    EXPECT_EQ(scene.device->CountOf(DeviceMethod::SetTextureStageState), 0u);
 
     TextureStageResetFlag = true;
     DrawLayer();
-    const std::vector<DeviceCall> resets = device->CallsOf(DeviceMethod::SetTextureStageState);
+    const std::vector<DeviceCall> resets = scene.device->CallsOf(DeviceMethod::SetTextureStageState);
     ASSERT_EQ(resets.size(), 2u);
     EXPECT_EQ(resets[0].args[1], static_cast<DWORD>(D3DTSS_TEXTURETRANSFORMFLAGS));
     EXPECT_EQ(resets[0].args[2], static_cast<DWORD>(D3DTTFF_DISABLE));
     EXPECT_EQ(resets[1].args[1], static_cast<DWORD>(D3DTSS_TEXCOORDINDEX));
     EXPECT_EQ(resets[1].args[2], 0u);
     // The reset follows the triangles.
-    const std::vector<DeviceCall>& calls = device->Calls();
+    const std::vector<DeviceCall>& calls = scene.device->Calls();
     const auto isMethod = [](DeviceMethod method) { return [method](const DeviceCall& c) { return c.method == method; }; };
     const auto lastDraw = std::find_if(calls.rbegin(), calls.rend(), isMethod(DeviceMethod::DrawPrimitive));
     const auto firstReset = std::find_if(calls.begin(), calls.end(), isMethod(DeviceMethod::SetTextureStageState));

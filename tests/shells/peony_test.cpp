@@ -2,16 +2,12 @@
 // leaves, and the point size, world matrix and points each shell is drawn with.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
-#include <filesystem>
 #include <glm/glm.hpp>
 #include <glm/gtc/quaternion.hpp>
-#include <unistd.h>
 
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
-#include "effects/effects_lifecycle.h"
 #include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
 #include "effects/random01.h"
@@ -19,12 +15,10 @@
 #include "effects/vertex_formats.h"
 #include "shells/peony_layer.h"
 #include "shells/peony_shell.h"
-#include "tests/support/bmp_writer.h"
-#include "tests/support/recording_device.h"
+#include "tests/support/effect_scene.h"
+#include "tests/support/effect_test_helpers.h"
 
 namespace {
-
-constexpr int WorldSlot = TransformSlot(D3DTS_WORLD);
 
 // Where the layer's matrix should put star point p: rotate(expansion × p) + (x, y + drop, z).
 glm::vec3 Placed(const PeonyShell& shell, const D3DXVECTOR3& p)
@@ -34,54 +28,12 @@ glm::vec3 Placed(const PeonyShell& shell, const D3DXVECTOR3& p)
     return turned + glm::vec3(shell.position.x, shell.position.y + shell.drop, shell.position.z);
 }
 
-glm::vec3 Transformed(const D3DMATRIX& m, const ColorVertex& v)
-{
-    // Row vector times matrix.
-    return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + m.m[3][0],
-            v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + m.m[3][1],
-            v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + m.m[3][2]};
-}
-
-int ActiveCount(const ParticlePool& pool)
-{
-    int count = 0;
-    for (const ParticleRecord* record = pool.activeList; record != nullptr; record = record->next) {
-        ++count;
-    }
-    return count;
-}
-
+// The effect system on a recording device, and a layer 5 of the test's own.
 class PeonyTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        previousFolder = std::filesystem::current_path();
-        folder = std::filesystem::temp_directory_path() / ("peony_test_" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
-        ASSERT_TRUE(WriteEffectTextures(folder.string()));
-        std::filesystem::current_path(folder);
-        device = new RecordingDevice();
-        Effects.device = device;
-        Effects.time = 0.0f;
-        Effects.elapsed = 0.0f;
-        ResetRuntimeRand();
-        ASSERT_EQ(EffectsInitScene(), S_OK);
-        ASSERT_EQ(EffectsCreateDeviceResources(), S_OK);
-        ASSERT_EQ(EffectsRestoreDeviceResources(), S_OK);
-    }
+    void SetUp() override { ASSERT_EQ(scene.created, S_OK); }
 
-    void TearDown() override
-    {
-        layer.Clear();
-        for (SceneLayer* registered : LayerRegistry) {
-            registered->Clear();
-        }
-        EffectsDestroyDeviceResources();
-        device->Release();
-        Effects.device = nullptr;
-        std::filesystem::current_path(previousFolder);
-        std::filesystem::remove_all(folder);
-    }
+    void TearDown() override { layer.Clear(); }
 
     PeonyShell* Launch(float x, float y, float z, float speed, bool dropSparks, float duration = 2.0f)
     {
@@ -91,17 +43,9 @@ protected:
     }
 
     // One update pass of the test's own layer at application time now.
-    void Step(float now)
-    {
-        Effects.time = now;
-        layer.Admit();
-        layer.Update();
-        layer.Reap();
-    }
+    void Step(float now) { UpdateLayerAt(layer, now); }
 
-    std::filesystem::path previousFolder;
-    std::filesystem::path folder;
-    RecordingDevice* device = nullptr;
+    EffectScene scene;
     PeonyLayer layer;
 };
 
@@ -114,11 +58,11 @@ TEST_F(PeonyTest, StartFlashesSmokesAndTurnsThePatternByTheDrawnAngles)
 
     EXPECT_EQ(shell->layerId, LayerPeony);
     EXPECT_EQ(shell->starCount, 178);
-    ASSERT_EQ(ActiveCount(FlashPool), 1);
+    ASSERT_EQ(CountActive(FlashPool), 1);
     const auto* flash = static_cast<const Flash*>(FlashPool.activeList);
     EXPECT_EQ(flash->position.y, 4.0f);
     EXPECT_EQ(flash->size, 6.0f);
-    ASSERT_EQ(ActiveCount(SmokePool), 1);
+    ASSERT_EQ(CountActive(SmokePool), 1);
     const auto* puff = static_cast<const SmokePuff*>(SmokePool.activeList);
     EXPECT_EQ(puff->position.z, -0.5f);
     EXPECT_EQ(puff->life, 5.0f);
@@ -166,10 +110,10 @@ TEST_F(PeonyTest, ExpansionDropAndRampFollowTheAgeAndTheShellEndsAfterTOne)
     Step(12.0f);
     EXPECT_FALSE(shell->dead) << "t = 1 is still a live frame";
     EXPECT_NEAR(shell->drop, -1.0f, 1e-6f);
-    const int sparksBefore = ActiveCount(SparkPool);
+    const int sparksBefore = CountActive(SparkPool);
     Step(12.01f);
     EXPECT_EQ(layer.activeList, nullptr) << "reaped in the first pass with t > 1";
-    EXPECT_EQ(ActiveCount(SparkPool), sparksBefore) << "no sparks without dropSparks";
+    EXPECT_EQ(CountActive(SparkPool), sparksBefore) << "no sparks without dropSparks";
 }
 
 TEST_F(PeonyTest, DroppedSparksTwinkleOneUnitBelowTheUnrotatedPattern)
@@ -179,10 +123,10 @@ TEST_F(PeonyTest, DroppedSparksTwinkleOneUnitBelowTheUnrotatedPattern)
     Step(1.0f);
     const int count = shell->starCount;
     std::vector<D3DXVECTOR3> points(shell->starPoints.get(), shell->starPoints.get() + count);
-    ASSERT_EQ(ActiveCount(SparkPool), 0);
+    ASSERT_EQ(CountActive(SparkPool), 0);
 
     Step(2.5f);
-    ASSERT_EQ(ActiveCount(SparkPool), count);
+    ASSERT_EQ(CountActive(SparkPool), count);
     // The active list is newest first, so it runs through the stars backwards.
     int i = count - 1;
     for (const ParticleRecord* record = SparkPool.activeList; record != nullptr; record = record->next, --i) {
@@ -201,14 +145,14 @@ TEST_F(PeonyTest, AZeroDurationEndsInItsAdmissionFrameInsteadOfDrawingNaN)
     Launch(0.0f, 4.0f, 0.0f, 1.5f, true, 0.0f);
     Step(5.0f);
     EXPECT_EQ(layer.activeList, nullptr);
-    EXPECT_EQ(ActiveCount(SparkPool), 178);
+    EXPECT_EQ(CountActive(SparkPool), 178);
 }
 
 TEST_F(PeonyTest, EachShellIsDrawnWithItsOwnSizeAndMatrixOverSharedStates)
 {
-    device->Clear();
+    scene.device->Clear();
     layer.Draw();
-    EXPECT_TRUE(device->Calls().empty()) << "an empty layer touches nothing";
+    EXPECT_TRUE(scene.device->Calls().empty()) << "an empty layer touches nothing";
 
     PeonyShell* first = Launch(1.0f, 4.0f, 0.0f, 1.5f, false);
     Step(0.0f);
@@ -219,12 +163,12 @@ TEST_F(PeonyTest, EachShellIsDrawnWithItsOwnSizeAndMatrixOverSharedStates)
     Step(1.3f);
     ASSERT_NE(first->size, second->size);
 
-    device->Clear();
+    scene.device->Clear();
     layer.Draw();
-    ASSERT_EQ(device->Draws().size(), 3u);
+    ASSERT_EQ(scene.device->Draws().size(), 3u);
     const PeonyShell* shells[3] = {first, second, third};
     for (size_t d = 0; d < 3; ++d) {
-        const DrawRecord& draw = device->Draws()[d];
+        const DrawRecord& draw = scene.device->Draws()[d];
         const PeonyShell& shell = *shells[d];
         EXPECT_EQ(draw.type, D3DPT_POINTLIST);
         ASSERT_EQ(draw.vertexCount, static_cast<UINT>(shell.starCount));
@@ -236,16 +180,16 @@ TEST_F(PeonyTest, EachShellIsDrawnWithItsOwnSizeAndMatrixOverSharedStates)
         EXPECT_EQ(draw.state.renderStates[D3DRS_ALPHABLENDENABLE], static_cast<DWORD>(TRUE));
         EXPECT_EQ(draw.state.renderStates[D3DRS_SRCBLEND], static_cast<DWORD>(D3DBLEND_ONE));
         EXPECT_EQ(draw.state.renderStates[D3DRS_DESTBLEND], static_cast<DWORD>(D3DBLEND_ONE));
-        EXPECT_EQ(std::bit_cast<float>(draw.state.renderStates[D3DRS_POINTSIZE]), shell.size);
+        EXPECT_EQ(PointSizeOf(draw), shell.size);
 
         const DWORD packed = PackColor(shell.color.r, shell.color.g, shell.color.b, shell.color.a);
-        const D3DMATRIX& world = draw.state.transforms[WorldSlot];
+        const D3DXMATRIX world = WorldOf(draw);
         for (int i = 0; i < shell.starCount; ++i) {
             const ColorVertex v = draw.Vertex<ColorVertex>(i);
             EXPECT_EQ(v.x, shell.starPoints[i].x);
             EXPECT_EQ(v.color, packed);
             const glm::vec3 expected = Placed(shell, shell.starPoints[i]);
-            const glm::vec3 actual = Transformed(world, v);
+            const D3DXVECTOR3 actual = TransformPoint(world, D3DXVECTOR3(v.x, v.y, v.z));
             EXPECT_NEAR(actual.x, expected.x, 1e-5f);
             EXPECT_NEAR(actual.y, expected.y, 1e-5f);
             EXPECT_NEAR(actual.z, expected.z, 1e-5f);

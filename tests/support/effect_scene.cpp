@@ -1,6 +1,8 @@
 // Setting up and tearing down the effect system around one test.
 #include "tests/support/effect_scene.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <string>
 
@@ -16,9 +18,10 @@ std::atomic<int> SceneNumber{0};
 
 EffectScene::EffectScene(const D3DCAPS8& caps)
 {
+    // Suites of one folder run side by side from the same directory: the process keeps them apart.
     folder = std::filesystem::temp_directory_path() /
              ("fireworks-effects-" + std::to_string(std::filesystem::hash_value(std::filesystem::current_path())) +
-              "-" + std::to_string(SceneNumber++));
+              "-" + std::to_string(::getpid()) + "-" + std::to_string(SceneNumber++));
     std::filesystem::create_directories(folder);
     WriteEffectTextures(folder.string());
     previous = std::filesystem::current_path();
@@ -52,8 +55,13 @@ EffectScene::~EffectScene()
 
 void EffectScene::Frame(float time)
 {
-    Effects.elapsed = time - Effects.time;
-    Effects.time = time;
-    EffectsUpdate();
+    Update(time, time - Effects.time);
     EffectsDraw();
+}
+
+void EffectScene::Update(float time, float elapsed)
+{
+    Effects.time = time;
+    Effects.elapsed = elapsed;
+    EffectsUpdate();
 }

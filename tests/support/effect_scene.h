@@ -22,6 +22,9 @@ public:
     // Sets the application time, then runs one update and one draw, as a frame does.
     void Frame(float time);
 
+    // Sets the application time and the seconds since the last frame, then runs the update pass alone.
+    void Update(float time, float elapsed);
+
 private:
     std::filesystem::path previous;
 };
