@@ -44,6 +44,29 @@ struct POINT {
     LONG y;
 };
 
+// Identifies interfaces and X-file templates.
+struct GUID {
+    std::uint32_t Data1;
+    std::uint16_t Data2;
+    std::uint16_t Data3;
+    std::uint8_t Data4[8];
+};
+using REFGUID = const GUID&;
+using REFIID = const GUID&;
+
+constexpr bool operator==(const GUID& a, const GUID& b)
+{
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) {
+        return false;
+    }
+    for (int i = 0; i < 8; ++i) {
+        if (a.Data4[i] != b.Data4[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Bit 31 set means failure; the facility sits in bits 16..26.
 constexpr HRESULT MAKE_HRESULT(unsigned severity, unsigned facility, unsigned code)
 {
