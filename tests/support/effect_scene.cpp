@@ -1,9 +1,8 @@
 // Setting up and tearing down the effect system around one test.
 #include "tests/support/effect_scene.h"
 
-#include <unistd.h>
-
 #include <atomic>
+#include <random>
 #include <string>
 
 #include "effects/effect_context.h"
@@ -14,14 +13,14 @@
 
 namespace {
 std::atomic<int> SceneNumber{0};
+// Suites of one folder run side by side from the same directory: a token per process keeps them apart.
+const std::string ProcessToken = std::to_string(std::random_device{}());
 }
 
 EffectScene::EffectScene(const D3DCAPS8& caps)
 {
-    // Suites of one folder run side by side from the same directory: the process keeps them apart.
     folder = std::filesystem::temp_directory_path() /
-             ("fireworks-effects-" + std::to_string(std::filesystem::hash_value(std::filesystem::current_path())) +
-              "-" + std::to_string(::getpid()) + "-" + std::to_string(SceneNumber++));
+             ("fireworks-effects-" + ProcessToken + "-" + std::to_string(SceneNumber++));
     std::filesystem::create_directories(folder);
     WriteEffectTextures(folder.string());
     previous = std::filesystem::current_path();
