@@ -1,0 +1,46 @@
+// The registry as the show reads it: keys opened by path under a predefined root and string values
+// queried from them, over a small table kept in the process. Key and value names compare without
+// regard to ASCII case. From the start the table holds one value, the DirectX SDK media folder,
+// answered with the data folder chosen when the program was built.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win/win_types.h"
+
+struct HKEY__;
+using HKEY = HKEY__*;
+using REGSAM = DWORD;
+using LSTATUS = LONG;
+
+// Predefined roots are fixed handle values, never opened or freed.
+#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002u)))
+
+constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
+constexpr REGSAM KEY_READ = 0x20019;
+
+constexpr DWORD REG_SZ = 1;
+
+constexpr LSTATUS ERROR_SUCCESS = 0;
+constexpr LSTATUS ERROR_FILE_NOT_FOUND = 2;
+constexpr LSTATUS ERROR_INVALID_HANDLE = 6;
+constexpr LSTATUS ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr LSTATUS ERROR_INVALID_PARAMETER = 87;
+constexpr LSTATUS ERROR_MORE_DATA = 234;
+
+// Opens key\subKey (subKey may be null or empty: the key itself again). ERROR_FILE_NOT_FOUND when no
+// value lives at or below that path.
+LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM samDesired, HKEY* result);
+
+// Copies a value's text with its terminator into data and its size into *dataSize (in: the buffer's
+// size). With a null data only the size is reported; a buffer too small gets ERROR_MORE_DATA, the
+// size needed, and nothing written.
+LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize);
+
+LSTATUS RegCloseKey(HKEY key);
+
+// For tests: set (creating it) or remove a string value, and go back to the table the program starts
+// with. Keys open at the time stay open.
+LSTATUS RegistrySetString(HKEY root, LPCSTR subKey, LPCSTR valueName, LPCSTR text);
+LSTATUS RegistryRemoveValue(HKEY root, LPCSTR subKey, LPCSTR valueName);
+void RegistryRestoreDefaults();
