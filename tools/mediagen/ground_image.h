@@ -1,0 +1,7 @@
+// The ground picture: a dark, subtle, tiling texture (loaded with the ground grid, never drawn).
+#pragma once
+
+#include "tools/mediagen/image.h"
+
+// 64 x 64, dark brown-grey with soft mottling.
+Image DrawGround();

@@ -1,0 +1,98 @@
+// The media set: what each file holds, and writing them all.
+#include "tools/mediagen/media_set.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "tools/mediagen/bitmap_writer.h"
+#include "tools/mediagen/glow_images.h"
+#include "tools/mediagen/ground_image.h"
+#include "tools/mediagen/sea_mesh.h"
+#include "tools/mediagen/smoke_image.h"
+#include "tools/mediagen/x_file_writer.h"
+
+namespace {
+
+template <Image (*Draw)()>
+std::vector<std::uint8_t> BuildBitmap()
+{
+    return EncodeBmp24(Draw());
+}
+
+std::vector<std::uint8_t> BuildSea()
+{
+    const std::string text = BuildSeaXFile();
+    return {text.begin(), text.end()};
+}
+
+bool WriteWholeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes, std::string* error)
+{
+    errno = 0;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (file) {
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        file.close();
+    }
+    if (!file) {
+        const int cause = errno;
+        *error = "cannot write " + path.string() + (cause != 0 ? std::string(": ") + std::strerror(cause) : "");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+const std::vector<MediaFile>& MediaFiles()
+{
+    static const std::vector<MediaFile> files = {
+        {"Star.bmp", BuildBitmap<DrawStar>},
+        {"Launch.bmp", BuildBitmap<DrawLaunch>},
+        {"Shine.bmp", BuildBitmap<DrawShine>},
+        {"Shine2.bmp", BuildBitmap<DrawShine2>},
+        {"Random.bmp", BuildBitmap<DrawRandom>},
+        {"Smoke.bmp", BuildBitmap<DrawSmoke>},
+        {"Light.bmp", BuildBitmap<DrawLight>},
+        {"Ground.bmp", BuildBitmap<DrawGround>},
+        {"sea.x", BuildSea},
+    };
+    return files;
+}
+
+std::string BuildSeaXFile()
+{
+    const SeaMesh mesh = BuildSeaMesh();
+    XFileContent content{};
+    content.frameName = "Sea";
+    content.meshName = "SeaSurface";
+    content.mesh = &mesh;
+    // A dark blue-grey that the global ambient keeps barely visible and the flashes light up.
+    content.material = {{0.05f, 0.08f, 0.12f, 1.0f}, 0.0f, {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}};
+    return FormatXFile(content);
+}
+
+bool WriteMediaSet(const std::string& folder, const std::function<void(const std::string&, std::size_t)>& written,
+                   std::string* error)
+{
+    const std::filesystem::path root(folder);
+    std::error_code code;
+    std::filesystem::create_directories(root, code);
+    if (code || !std::filesystem::is_directory(root, code)) {
+        *error = "cannot use the folder " + folder + (code ? ": " + code.message() : ": not a folder");
+        return false;
+    }
+    for (const MediaFile& file : MediaFiles()) {
+        const std::filesystem::path path = root / file.name;
+        const std::vector<std::uint8_t> bytes = file.build();
+        if (!WriteWholeFile(path, bytes, error)) {
+            return false;
+        }
+        if (written) {
+            written(path.string(), bytes.size());
+        }
+    }
+    return true;
+}

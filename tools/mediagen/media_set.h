@@ -1,0 +1,25 @@
+// The nine media files of the show and where they are written.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct MediaFile {
+    const char* name;
+    // The complete contents of the file.
+    std::vector<std::uint8_t> (*build)();
+};
+
+// The nine files, effect textures first in the order the effects load them, then "Ground.bmp" and
+// "sea.x".
+const std::vector<MediaFile>& MediaFiles();
+
+// The text of "sea.x".
+std::string BuildSeaXFile();
+
+// Writes every file into folder, creating the folder if needed, and calls written(path, size) after
+// each. Stops at the first failure and returns false with a message naming the path and the cause.
+bool WriteMediaSet(const std::string& folder, const std::function<void(const std::string&, std::size_t)>& written,
+                   std::string* error);
