@@ -4,7 +4,7 @@
 #include "platform/d3d8/buffer_memory.h"
 #include "platform/d3d8/resource_core.h"
 
-class MemoryIndexBuffer final : public IDirect3DIndexBuffer8 {
+class MemoryIndexBuffer : public IDirect3DIndexBuffer8 {
 public:
     // Allocates the whole buffer; throws std::bad_alloc when it cannot.
     MemoryIndexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
@@ -24,9 +24,11 @@ public:
     bool Locked() const { return memory.Locked(); }
     const ResourceCore& Core() const { return core; }
 
-private:
+protected:
+    // Released through Release only; a drawing device may extend the buffer.
     ~MemoryIndexBuffer() override = default;
 
+private:
     ResourceCore core;
     BufferMemory memory;
     DWORD usage;

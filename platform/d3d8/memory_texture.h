@@ -6,7 +6,7 @@
 
 #include <vector>
 
-class MemoryTexture final : public IDirect3DTexture8 {
+class MemoryTexture : public IDirect3DTexture8 {
 public:
     // A 32-bit size halves at most 32 times before reaching 1.
     static constexpr UINT MaxLevels = 32;
@@ -37,6 +37,10 @@ public:
     D3DFORMAT Format() const { return format; }
     const ResourceCore& Core() const { return core; }
 
+protected:
+    // Released through Release only; a drawing device may extend the texture.
+    ~MemoryTexture() override = default;
+
 private:
     struct Level {
         UINT width;
@@ -45,8 +49,6 @@ private:
         size_t offset;
         bool locked;
     };
-
-    ~MemoryTexture() override = default;
 
     ResourceCore core;
     D3DFORMAT format;

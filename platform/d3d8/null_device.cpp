@@ -190,7 +190,7 @@ HRESULT NullDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD us
     }
     try {
         const UINT levelCount = levels == 0 ? fullChain : levels;
-        *texture = new MemoryTexture(resourceOwner, width, height, levelCount, usage, format, pool);
+        *texture = NewTexture(resourceOwner, width, height, levelCount, usage, format, pool);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -226,7 +226,7 @@ HRESULT NullDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format
         return D3DERR_INVALIDCALL;
     }
     try {
-        *indexBuffer = new MemoryIndexBuffer(resourceOwner, length, usage, format, pool);
+        *indexBuffer = NewIndexBuffer(resourceOwner, length, usage, format, pool);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -633,6 +633,18 @@ MemoryVertexBuffer* NullDevice::NewVertexBuffer(std::shared_ptr<ResourceOwner> o
                                                 DWORD fvf, D3DPOOL pool)
 {
     return new MemoryVertexBuffer(std::move(owner), length, usage, fvf, pool);
+}
+
+MemoryIndexBuffer* NullDevice::NewIndexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
+                                              D3DFORMAT format, D3DPOOL pool)
+{
+    return new MemoryIndexBuffer(std::move(owner), length, usage, format, pool);
+}
+
+MemoryTexture* NullDevice::NewTexture(std::shared_ptr<ResourceOwner> owner, UINT width, UINT height, UINT levels,
+                                      DWORD usage, D3DFORMAT format, D3DPOOL pool)
+{
+    return new MemoryTexture(std::move(owner), width, height, levels, usage, format, pool);
 }
 
 std::uint64_t NullDevice::VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount)

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "platform/d3d8/device_state.h"
+#include "platform/d3d8/memory_index_buffer.h"
+#include "platform/d3d8/memory_texture.h"
 #include "platform/d3d8/memory_vertex_buffer.h"
 #include "platform/d3d8/state_block.h"
 
@@ -95,6 +97,11 @@ protected:
     // Throws std::bad_alloc when the memory cannot be had.
     virtual MemoryVertexBuffer* NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
                                                 DWORD fvf, D3DPOOL pool);
+    // The same for index buffers and textures, called once the arguments have been checked.
+    virtual MemoryIndexBuffer* NewIndexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
+                                              D3DFORMAT format, D3DPOOL pool);
+    virtual MemoryTexture* NewTexture(std::shared_ptr<ResourceOwner> owner, UINT width, UINT height, UINT levels,
+                                      DWORD usage, D3DFORMAT format, D3DPOOL pool);
     D3DCAPS8& Caps() { return deviceCaps; }
 
     // Vertices a draw of this many primitives reads; 0 for an unknown type.

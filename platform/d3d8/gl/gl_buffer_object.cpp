@@ -1,0 +1,80 @@
+// Buffer objects that follow a memory copy.
+#include "platform/d3d8/gl/gl_buffer_object.h"
+
+#include "platform/d3d8/d3d8_constants.h"
+
+#include <utility>
+
+GlBufferObject::GlBufferObject(std::shared_ptr<GlGarbage> garbage_, bool dynamic)
+    : garbage(std::move(garbage_)), usage(dynamic ? GL_STREAM_DRAW : GL_STATIC_DRAW)
+{
+}
+
+GlBufferObject::~GlBufferObject()
+{
+    if (garbage) {
+        garbage->DiscardBuffer(name);
+    }
+}
+
+void GlBufferObject::NoteLock(UINT offset, UINT size, DWORD flags, UINT total)
+{
+    if (flags & D3DLOCK_READONLY) {
+        return;
+    }
+    // Size 0 locks to the end, as the memory copy does.
+    const UINT end = size == 0 ? total : offset + size;
+    if (flags & D3DLOCK_DISCARD) {
+        // The old contents are given up: only what is written from now on must reach GL.
+        orphan = true;
+        dirtyBegin = offset;
+        dirtyEnd = end;
+        return;
+    }
+    if (dirtyBegin == dirtyEnd) {
+        dirtyBegin = offset;
+        dirtyEnd = end;
+    } else {
+        dirtyBegin = offset < dirtyBegin ? offset : dirtyBegin;
+        dirtyEnd = end > dirtyEnd ? end : dirtyEnd;
+    }
+}
+
+bool GlBufferObject::Upload(GLenum target, const BYTE* data, UINT total, GlStateCache& cache)
+{
+    if (name == 0) {
+        FW_GL_CHECK(gl::GenBuffers(1, &name));
+        cache.Count();
+        if (name == 0) {
+            return false;
+        }
+    }
+    if (target == GL_ELEMENT_ARRAY_BUFFER) {
+        cache.BindElementBuffer(name);
+    } else {
+        cache.BindArrayBuffer(name);
+    }
+    if (!allocated) {
+        // The first upload sends everything, written or not, so GL never holds undefined bytes.
+        FW_GL_CHECK(gl::BufferData(target, total, data, usage));
+        cache.Count();
+        cache.Stats().uploadedBytes += total;
+        allocated = true;
+        orphan = false;
+        dirtyBegin = dirtyEnd = 0;
+        return true;
+    }
+    if (dirtyBegin == dirtyEnd) {
+        return true;
+    }
+    if (orphan) {
+        FW_GL_CHECK(gl::BufferData(target, total, nullptr, usage));
+        cache.Count();
+        orphan = false;
+    }
+    FW_GL_CHECK(gl::BufferSubData(target, dirtyBegin, dirtyEnd - dirtyBegin, data + dirtyBegin));
+    cache.Count();
+    cache.Stats().uploadedBytes += dirtyEnd - dirtyBegin;
+    dirtyBegin = dirtyEnd = 0;
+    return true;
+}

@@ -1,0 +1,686 @@
+// The GL device: creation and context ownership, the setters that mark dirty groups, clears, draws,
+// presentation, reset and read-back. Sending the dirty groups is in gl_device_prepare.cpp.
+#include "platform/d3d8/gl/gl_device.h"
+
+#include "platform/d3d8/gl/gl_back_buffer_surface.h"
+#include "platform/d3d8/gl/gl_buffers.h"
+#include "platform/d3d8/gl/gl_context.h"
+#include "platform/d3d8/gl/gl_presentation.h"
+#include "platform/d3d8/gl/gl_texture.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace {
+
+template <typename Value>
+bool SameBytes(const Value& a, const Value& b)
+{
+    return std::memcmp(&a, &b, sizeof(Value)) == 0;
+}
+
+} // namespace
+
+// ---- creation, context ownership, destruction
+
+HRESULT GlDevice::Create(const D3DCAPS8& caps, D3DPRESENT_PARAMETERS* parameters, SDL_Window* window, bool software,
+                         IDirect3DDevice8** device)
+{
+    if (device == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *device = nullptr;
+    if (window == nullptr || parameters == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    D3DPRESENT_PARAMETERS completed = *parameters;
+    if (FAILED(CompletePresentParameters(window, &completed))) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)) {
+        std::fprintf(stderr, "Direct3D device: the window was not created for OpenGL\n");
+        return D3DERR_NOTAVAILABLE;
+    }
+    if (software) {
+        SelectSoftwareRasterizer();
+    }
+    SetGlContextAttributes();
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (context == nullptr) {
+        std::fprintf(stderr, "Direct3D device: no OpenGL 3.3 context: %s\n", SDL_GetError());
+        return D3DERR_NOTAVAILABLE;
+    }
+    GLint major = 0;
+    GLint minor = 0;
+    if (LoadGlFunctions()) {
+        gl::GetIntegerv(GL_MAJOR_VERSION, &major);
+        gl::GetIntegerv(GL_MINOR_VERSION, &minor);
+    }
+    if (major < 3 || (major == 3 && minor < 3)) {
+        SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(context);
+        return D3DERR_NOTAVAILABLE;
+    }
+    GlDevice* created = new (std::nothrow) GlDevice(caps, completed, window, context);
+    if (created == nullptr) {
+        SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(context);
+        return E_OUTOFMEMORY;
+    }
+    created->InitGl();
+    if (FAILED(ApplyPresentation(window, completed))) {
+        created->Release();
+        return D3DERR_NOTAVAILABLE;
+    }
+    created->UpdateDrawableSize();
+    *parameters = completed;
+    *device = created;
+    return D3D_OK;
+}
+
+GlDevice::GlDevice(const D3DCAPS8& caps, const D3DPRESENT_PARAMETERS& parameters, SDL_Window* window_,
+                   void* context_)
+    : NullDevice(caps, parameters), window(window_), context(context_), presentation(parameters), cache(stats),
+      garbage(std::make_shared<GlGarbage>())
+{
+    largestPointSize = caps.MaxPointSize > 0.0f ? caps.MaxPointSize : 64.0f;
+}
+
+GlDevice::~GlDevice()
+{
+    if (contextLock != nullptr) {
+        EnterCriticalSection(contextLock);
+    }
+    if (MakeContextCurrent()) {
+        DeleteGarbage();
+        programs.Clear(cache);
+        gl::DeleteVertexArrays(1, &vertexArray);
+        gl::DeleteBuffers(1, &uniformBuffer);
+        gl::DeleteSamplers(1, &sampler);
+    }
+    {
+        // Names still held by live resources go with the context.
+        std::lock_guard<std::mutex> hold(garbage->mutex);
+        garbage->closed = true;
+    }
+    if (!presentation.Windowed) {
+        SDL_SetWindowFullscreen(window, 0);
+    }
+    SDL_GL_MakeCurrent(window, nullptr);
+    SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
+    if (contextLock != nullptr) {
+        contextLock->onAcquire = nullptr;
+        contextLock->onRelease = nullptr;
+        contextLock->hookData = nullptr;
+        LeaveCriticalSection(contextLock);
+    }
+}
+
+void GlDevice::InitGl()
+{
+    FW_GL_CHECK(gl::GenVertexArrays(1, &vertexArray));
+    cache.BindVertexArray(vertexArray);
+    FW_GL_CHECK(gl::GenBuffers(1, &uniformBuffer));
+    cache.BindUniformBuffer(uniformBuffer);
+    FW_GL_CHECK(gl::BufferData(GL_UNIFORM_BUFFER, sizeof(GlFixedUniforms), nullptr, GL_DYNAMIC_DRAW));
+    FW_GL_CHECK(gl::BindBufferBase(GL_UNIFORM_BUFFER, 0, uniformBuffer));
+    FW_GL_CHECK(gl::GenSamplers(1, &sampler));
+    cache.BindSampler(sampler);
+    FW_GL_CHECK(gl::ActiveTexture(GL_TEXTURE0));
+    // Fixed for the device's life: shader point sizes, sprites from the top-left, flat shading from
+    // the first vertex, counter-clockwise GL front faces, tightly packed rows.
+    FW_GL_CHECK(gl::Enable(GL_PROGRAM_POINT_SIZE));
+    FW_GL_CHECK(gl::PointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_UPPER_LEFT));
+    FW_GL_CHECK(gl::ProvokingVertex(GL_FIRST_VERTEX_CONVENTION));
+    FW_GL_CHECK(gl::FrontFace(GL_CCW));
+    FW_GL_CHECK(gl::PixelStorei(GL_UNPACK_ALIGNMENT, 1));
+    FW_GL_CHECK(gl::PixelStorei(GL_PACK_ALIGNMENT, 1));
+    cache.Count(10);
+    GLfloat range[2] = {1.0f, 1.0f};
+    gl::GetFloatv(GL_POINT_SIZE_RANGE, range);
+    while (gl::GetError() != GL_NO_ERROR) {
+    }
+    if (range[1] > 0.0f && range[1] < largestPointSize) {
+        largestPointSize = range[1];
+    }
+    doomed.reserve(64);
+    readRow.reserve(4096);
+}
+
+void GlDevice::AttachContextLock(CRITICAL_SECTION* lock)
+{
+    if (lock == contextLock) {
+        return;
+    }
+    if (contextLock != nullptr) {
+        EnterCriticalSection(contextLock);
+        contextLock->onAcquire = nullptr;
+        contextLock->onRelease = nullptr;
+        contextLock->hookData = nullptr;
+        CRITICAL_SECTION* old = contextLock;
+        contextLock = nullptr;
+        LeaveCriticalSection(old);
+        MakeContextCurrent();
+    }
+    if (lock == nullptr) {
+        return;
+    }
+    // Hooks are set under the lock; the context stays here until this thread's outermost hold ends.
+    EnterCriticalSection(lock);
+    lock->onAcquire = &GlDevice::AcquireContext;
+    lock->onRelease = &GlDevice::ReleaseContext;
+    lock->hookData = this;
+    contextLock = lock;
+    MakeContextCurrent();
+    LeaveCriticalSection(lock);
+}
+
+void GlDevice::AcquireContext(void* device) { static_cast<GlDevice*>(device)->MakeContextCurrent(); }
+
+void GlDevice::ReleaseContext(void* device)
+{
+    auto* self = static_cast<GlDevice*>(device);
+    if (SDL_GL_GetCurrentContext() == self->context) {
+        SDL_GL_MakeCurrent(self->window, nullptr);
+    }
+}
+
+bool GlDevice::MakeContextCurrent()
+{
+    if (SDL_GL_GetCurrentContext() == context) {
+        return true;
+    }
+    return SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(context)) == 0;
+}
+
+GlDevice::ContextScope::ContextScope(GlDevice& device_) : device(device_)
+{
+    if (device.contextLock != nullptr) {
+        EnterCriticalSection(device.contextLock);
+    }
+    ready = device.MakeContextCurrent();
+}
+
+GlDevice::ContextScope::~ContextScope()
+{
+    if (device.contextLock != nullptr) {
+        LeaveCriticalSection(device.contextLock);
+    }
+}
+
+void GlDevice::MarkDirty(std::uint32_t groups)
+{
+    // A block being recorded changes nothing the next draw sees.
+    if (!RecordingStateBlock()) {
+        dirty |= groups;
+    }
+}
+
+void GlDevice::UpdateDrawableSize()
+{
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(window, &width, &height);
+    if (width != drawableWidth || height != drawableHeight) {
+        drawableWidth = width;
+        drawableHeight = height;
+        dirty |= DirtyViewport;
+    }
+}
+
+void GlDevice::DeleteGarbage()
+{
+    {
+        std::lock_guard<std::mutex> hold(garbage->mutex);
+        if (garbage->buffers.empty() && garbage->textures.empty()) {
+            return;
+        }
+        doomed.assign(garbage->buffers.begin(), garbage->buffers.end());
+        garbage->buffers.clear();
+        for (GLuint name : doomed) {
+            cache.ForgetBuffer(name);
+            if (name == inputBuffer) {
+                inputBuffer = 0;
+            }
+        }
+        if (!doomed.empty()) {
+            FW_GL_CHECK(gl::DeleteBuffers(static_cast<GLsizei>(doomed.size()), doomed.data()));
+            cache.Count();
+        }
+        doomed.assign(garbage->textures.begin(), garbage->textures.end());
+        garbage->textures.clear();
+    }
+    for (GLuint name : doomed) {
+        cache.ForgetTexture(name);
+    }
+    if (!doomed.empty()) {
+        FW_GL_CHECK(gl::DeleteTextures(static_cast<GLsizei>(doomed.size()), doomed.data()));
+        cache.Count();
+    }
+}
+
+// ---- resources
+
+MemoryVertexBuffer* GlDevice::NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
+                                              DWORD fvf, D3DPOOL pool)
+{
+    return new GlVertexBuffer(std::move(owner), garbage, length, usage, fvf, pool);
+}
+
+MemoryIndexBuffer* GlDevice::NewIndexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
+                                            D3DFORMAT format, D3DPOOL pool)
+{
+    return new GlIndexBuffer(std::move(owner), garbage, length, usage, format, pool);
+}
+
+MemoryTexture* GlDevice::NewTexture(std::shared_ptr<ResourceOwner> owner, UINT width, UINT height, UINT levels,
+                                    DWORD usage, D3DFORMAT format, D3DPOOL pool)
+{
+    return new GlTexture(std::move(owner), garbage, width, height, levels, usage, format, pool);
+}
+
+HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                IDirect3DTexture8** texture)
+{
+    GlTexelFormat texel{};
+    if (texture != nullptr && !GlTexelFormatOf(format, &texel)) {
+        *texture = nullptr;
+        return D3DERR_INVALIDCALL;
+    }
+    // Render-target and depth textures would need framebuffer objects, which this device does not draw into.
+    if (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) {
+        if (texture != nullptr) {
+            *texture = nullptr;
+        }
+        return D3DERR_INVALIDCALL;
+    }
+    return NullDevice::CreateTexture(width, height, levels, usage, format, pool, texture);
+}
+
+HRESULT GlDevice::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface)
+{
+    IDirect3DSurface8* memory = nullptr;
+    const HRESULT result = NullDevice::GetBackBuffer(backBuffer, type, surface != nullptr ? &memory : nullptr);
+    if (FAILED(result)) {
+        return result;
+    }
+    auto* wrapped = new (std::nothrow) GlBackBufferSurface(memory);
+    if (wrapped == nullptr) {
+        memory->Release();
+        *surface = nullptr;
+        return E_OUTOFMEMORY;
+    }
+    *surface = wrapped;
+    return D3D_OK;
+}
+
+// ---- presentation
+
+HRESULT GlDevice::TestCooperativeLevel()
+{
+    if (presentation.Windowed) {
+        return D3D_OK;
+    }
+    if (loss == Loss::NotReset) {
+        return D3DERR_DEVICENOTRESET;
+    }
+    const Uint32 flags = SDL_GetWindowFlags(window);
+    const bool focused = (flags & SDL_WINDOW_INPUT_FOCUS) != 0;
+    // A window that never had focus (no window manager) is not counted as switched away from.
+    const bool away = (flags & SDL_WINDOW_MINIMIZED) != 0 || (hadFocus && !focused);
+    hadFocus = hadFocus || focused;
+    if (away) {
+        loss = Loss::Lost;
+        return D3DERR_DEVICELOST;
+    }
+    if (loss == Loss::Lost) {
+        loss = Loss::NotReset;
+        return D3DERR_DEVICENOTRESET;
+    }
+    return D3D_OK;
+}
+
+void GlDevice::SetCursorPosition(int x, int y, DWORD) { SDL_WarpMouseInWindow(window, x, y); }
+
+HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
+{
+    if (presentationParameters == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    D3DPRESENT_PARAMETERS completed = *presentationParameters;
+    if (FAILED(CompletePresentParameters(window, &completed))) {
+        return D3DERR_INVALIDCALL;
+    }
+    ContextScope scope(*this);
+    const HRESULT result = NullDevice::Reset(&completed);
+    if (FAILED(result)) {
+        return result;
+    }
+    *presentationParameters = completed;
+    presentation = completed;
+    dirty = DirtyAll;
+    hadFocus = false;
+    if (!scope.Ready() || FAILED(ApplyPresentation(window, completed))) {
+        // Only another Reset can bring the device back.
+        loss = Loss::NotReset;
+        return D3DERR_NOTAVAILABLE;
+    }
+    loss = Loss::None;
+    UpdateDrawableSize();
+    return D3D_OK;
+}
+
+HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
+{
+    if (loss != Loss::None) {
+        return D3DERR_DEVICELOST;
+    }
+    ContextScope scope(*this);
+    if (!scope.Ready()) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    SDL_GL_SwapWindow(window);
+    DeleteGarbage();
+    return D3D_OK;
+}
+
+HRESULT GlDevice::ReadBackBuffer(BYTE* bits, INT pitch, UINT width, UINT height, D3DFORMAT format)
+{
+    GLenum glFormat = 0;
+    GLenum glType = 0;
+    if (bits == nullptr || width == 0 || height == 0 || !GlReadFormatOf(format, &glFormat, &glType)) {
+        return D3DERR_INVALIDCALL;
+    }
+    ContextScope scope(*this);
+    if (!scope.Ready()) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    UpdateDrawableSize();
+    const UINT bytesPerPixel = D3DFormatBytesPerPixel(format);
+    // The back buffer sits at the top-left of the drawable; GL counts rows from the bottom.
+    const GLint bottom = drawableHeight - static_cast<GLint>(height);
+    FW_GL_CHECK(gl::PixelStorei(GL_PACK_ROW_LENGTH, pitch / static_cast<INT>(bytesPerPixel)));
+    FW_GL_CHECK(gl::ReadPixels(0, bottom, static_cast<GLsizei>(width), static_cast<GLsizei>(height), glFormat,
+                               glType, bits));
+    FW_GL_CHECK(gl::PixelStorei(GL_PACK_ROW_LENGTH, 0));
+    cache.Count(3);
+    const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+    readRow.resize(rowBytes);
+    for (UINT top = 0, low = height - 1; top < low; ++top, --low) {
+        BYTE* a = bits + static_cast<size_t>(top) * pitch;
+        BYTE* b = bits + static_cast<size_t>(low) * pitch;
+        std::memcpy(readRow.data(), a, rowBytes);
+        std::memcpy(a, b, rowBytes);
+        std::memcpy(b, readRow.data(), rowBytes);
+    }
+    return D3D_OK;
+}
+
+// ---- scene and clear
+
+HRESULT GlDevice::BeginScene()
+{
+    const HRESULT result = NullDevice::BeginScene();
+    if (SUCCEEDED(result)) {
+        UpdateDrawableSize();
+    }
+    return result;
+}
+
+HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil)
+{
+    const HRESULT result = NullDevice::Clear(count, rects, flags, color, z, stencil);
+    if (FAILED(result) || flags == 0) {
+        return result;
+    }
+    ContextScope scope(*this);
+    if (!scope.Ready()) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    UpdateDrawableSize();
+    GLbitfield mask = 0;
+    if (flags & D3DCLEAR_TARGET) {
+        float rgba[4];
+        UnpackColor(color, rgba);
+        cache.ColorMask(0xF);
+        cache.ClearColor(rgba);
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if (flags & D3DCLEAR_ZBUFFER) {
+        cache.DepthMask(true);
+        cache.ClearDepth(z);
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    if (flags & D3DCLEAR_STENCIL) {
+        cache.ClearStencil(static_cast<GLint>(stencil & 0xFF));
+        mask |= GL_STENCIL_BUFFER_BIT;
+    }
+    // The platform clears the viewport, or the parts of the given rectangles inside it.
+    const D3DVIEWPORT8& vp = State().viewport;
+    const LONG left = static_cast<LONG>(vp.X);
+    const LONG top = static_cast<LONG>(vp.Y);
+    const LONG right = static_cast<LONG>(vp.X + vp.Width);
+    const LONG bottom = static_cast<LONG>(vp.Y + vp.Height);
+    cache.Enable(GlStateCache::SwitchScissorTest, true);
+    const DWORD pieces = count > 0 ? count : 1;
+    for (DWORD i = 0; i < pieces; ++i) {
+        LONG x1 = left;
+        LONG y1 = top;
+        LONG x2 = right;
+        LONG y2 = bottom;
+        if (count > 0) {
+            x1 = rects[i].x1 > x1 ? rects[i].x1 : x1;
+            y1 = rects[i].y1 > y1 ? rects[i].y1 : y1;
+            x2 = rects[i].x2 < x2 ? rects[i].x2 : x2;
+            y2 = rects[i].y2 < y2 ? rects[i].y2 : y2;
+        }
+        if (x2 <= x1 || y2 <= y1) {
+            continue;
+        }
+        cache.Scissor(x1, drawableHeight - y2, x2 - x1, y2 - y1);
+        FW_GL_CHECK(gl::Clear(mask));
+        cache.Count();
+    }
+    // The masks and the scissor belong to the draws again.
+    dirty |= DirtyRenderStates;
+    return D3D_OK;
+}
+
+// ---- setters: compare, let the null device check and store, mark the group
+
+HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix)
+{
+    D3DMATRIX old{};
+    const bool known = SUCCEEDED(NullDevice::GetTransform(state, &old));
+    const HRESULT result = NullDevice::SetTransform(state, matrix);
+    if (SUCCEEDED(result) && (!known || !SameBytes(old, *matrix))) {
+        MarkDirty(DirtyTransforms);
+    }
+    return result;
+}
+
+HRESULT GlDevice::SetViewport(const D3DVIEWPORT8* viewport)
+{
+    const D3DVIEWPORT8 old = State().viewport;
+    const HRESULT result = NullDevice::SetViewport(viewport);
+    if (SUCCEEDED(result) && !SameBytes(old, *viewport)) {
+        MarkDirty(DirtyViewport);
+    }
+    return result;
+}
+
+HRESULT GlDevice::SetMaterial(const D3DMATERIAL8* material)
+{
+    const D3DMATERIAL8 old = State().material;
+    const HRESULT result = NullDevice::SetMaterial(material);
+    if (SUCCEEDED(result) && !SameBytes(old, *material)) {
+        MarkDirty(DirtyMaterial);
+    }
+    return result;
+}
+
+HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT8* light)
+{
+    const HRESULT result = NullDevice::SetLight(index, light);
+    if (SUCCEEDED(result)) {
+        MarkDirty(DirtyLights);
+    }
+    return result;
+}
+
+HRESULT GlDevice::LightEnable(DWORD index, BOOL enable)
+{
+    BOOL old = FALSE;
+    const bool known = SUCCEEDED(NullDevice::GetLightEnable(index, &old));
+    const HRESULT result = NullDevice::LightEnable(index, enable);
+    if (SUCCEEDED(result) && (!known || (old != FALSE) != (enable != FALSE))) {
+        MarkDirty(DirtyLights);
+    }
+    return result;
+}
+
+HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
+{
+    DWORD old = 0;
+    const bool known = SUCCEEDED(NullDevice::GetRenderState(state, &old));
+    const HRESULT result = NullDevice::SetRenderState(state, value);
+    if (SUCCEEDED(result) && (!known || old != value)) {
+        MarkDirty(DirtyRenderStates);
+    }
+    return result;
+}
+
+HRESULT GlDevice::ApplyStateBlock(DWORD token)
+{
+    const HRESULT result = NullDevice::ApplyStateBlock(token);
+    if (SUCCEEDED(result)) {
+        dirty = DirtyAll;
+    }
+    return result;
+}
+
+HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
+{
+    DWORD old = 0;
+    const bool known = SUCCEEDED(NullDevice::GetTextureStageState(stage, type, &old));
+    const HRESULT result = NullDevice::SetTextureStageState(stage, type, value);
+    if (SUCCEEDED(result) && stage == 0 && (!known || old != value)) {
+        MarkDirty(DirtySampler);
+    }
+    return result;
+}
+
+HRESULT GlDevice::SetVertexShader(DWORD handle)
+{
+    const DWORD old = State().vertexShader;
+    const HRESULT result = NullDevice::SetVertexShader(handle);
+    if (SUCCEEDED(result) && old != handle) {
+        MarkDirty(DirtyVertexInput);
+    }
+    return result;
+}
+
+HRESULT GlDevice::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData, UINT stride)
+{
+    const HRESULT result = NullDevice::SetStreamSource(streamNumber, streamData, stride);
+    if (SUCCEEDED(result)) {
+        MarkDirty(DirtyVertexInput);
+    }
+    return result;
+}
+
+// ---- draws
+
+HRESULT GlDevice::CheckVertexRange(UINT firstVertex, UINT lastVertex, GlVertexLayout* layout) const
+{
+    const DeviceState& state = State();
+    if (!GlVertexLayoutOf(state.vertexShader, layout)) {
+        return D3DERR_INVALIDCALL;
+    }
+    const auto* buffer = static_cast<const MemoryVertexBuffer*>(state.streamSource);
+    // The last vertex read must end inside the buffer, whatever the stride.
+    const std::uint64_t end = std::uint64_t{lastVertex} * state.streamStride + layout->size;
+    if (buffer == nullptr || lastVertex < firstVertex || end > buffer->Size()) {
+        return D3DERR_INVALIDCALL;
+    }
+    return D3D_OK;
+}
+
+HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
+{
+    HRESULT result = NullDevice::DrawPrimitive(type, startVertex, primitiveCount);
+    if (FAILED(result) || primitiveCount == 0) {
+        return result;
+    }
+    const std::uint64_t count = VerticesOf(type, primitiveCount);
+    GlVertexLayout layout{};
+    result = CheckVertexRange(startVertex, static_cast<UINT>(startVertex + count - 1), &layout);
+    if (FAILED(result)) {
+        return result;
+    }
+    ContextScope scope(*this);
+    if (!scope.Ready()) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    result = PrepareDraw(type, layout);
+    if (FAILED(result)) {
+        return result;
+    }
+    FW_GL_CHECK(gl::DrawArrays(GlPrimitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count)));
+    cache.Count();
+    stats.draws += 1;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+                                       UINT primitiveCount)
+{
+    HRESULT result = NullDevice::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex, primitiveCount);
+    if (FAILED(result) || primitiveCount == 0) {
+        return result;
+    }
+    const DeviceState& state = State();
+    auto* indices = static_cast<GlIndexBuffer*>(state.indices);
+    const auto count = static_cast<UINT>(VerticesOf(type, primitiveCount));
+    // Every index the draw reads must name a vertex inside the buffer: GL would read past it otherwise.
+    UINT largest = indices->LargestIndex();
+    GlVertexLayout layout{};
+    const std::uint64_t base = state.baseVertexIndex;
+    if (base + largest > 0xFFFFFFFFull || FAILED(CheckVertexRange(0, static_cast<UINT>(base + largest), &layout))) {
+        largest = indices->LargestIndexIn(startIndex, count);
+        if (base + largest > 0xFFFFFFFFull) {
+            return D3DERR_INVALIDCALL;
+        }
+        result = CheckVertexRange(0, static_cast<UINT>(base + largest), &layout);
+        if (FAILED(result)) {
+            return result;
+        }
+    }
+    if (state.baseVertexIndex > 0x7FFFFFFFu) {
+        return D3DERR_INVALIDCALL;
+    }
+    ContextScope scope(*this);
+    if (!scope.Ready()) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    result = PrepareDraw(type, layout);
+    if (FAILED(result)) {
+        return result;
+    }
+    if (!indices->Upload(cache)) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    const UINT indexSize = indices->IndexSize();
+    const auto offset = static_cast<std::uintptr_t>(startIndex) * indexSize;
+    FW_GL_CHECK(gl::DrawElementsBaseVertex(GlPrimitiveMode(type), static_cast<GLsizei>(count),
+                                           indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
+                                           reinterpret_cast<const void*>(offset),
+                                           static_cast<GLint>(state.baseVertexIndex)));
+    cache.Count();
+    stats.draws += 1;
+    return D3D_OK;
+}

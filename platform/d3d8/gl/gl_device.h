@@ -1,0 +1,158 @@
+// The Direct3D 8 device over OpenGL 3.3 core. The null device keeps the state, checks arguments and
+// runs state blocks; this device marks what each successful change touched and, before a draw, sends
+// only those groups to GL through a cache that skips unchanged binds and switches.
+// Contexts: without a lock the context stays current on the creating thread. With AttachContextLock,
+// whoever holds the lock owns the context; a call made without holding it takes the lock for its GL work.
+#pragma once
+
+#include "platform/d3d8/gl/gl_fixed_uniforms.h"
+#include "platform/d3d8/gl/gl_formats.h"
+#include "platform/d3d8/gl/gl_garbage.h"
+#include "platform/d3d8/gl/gl_program_cache.h"
+#include "platform/d3d8/gl/gl_state_cache.h"
+#include "platform/d3d8/null_device.h"
+#include "platform/win/critical_section.h"
+
+#include <memory>
+#include <vector>
+
+struct SDL_Window;
+
+class GlDevice final : public NullDevice {
+public:
+    // Makes a context on the window and a device drawing into it; the parameters are completed
+    // (sizes, format) and written back. Results as IDirect3D8::CreateDevice returns them.
+    static HRESULT Create(const D3DCAPS8& caps, D3DPRESENT_PARAMETERS* parameters, SDL_Window* window,
+                          bool software, IDirect3DDevice8** device);
+
+    // Hands the context to whoever holds the lock; null detaches and keeps it on the calling thread.
+    // Call on the thread that holds the context; the lock must outlive the device or be detached first.
+    void AttachContextLock(CRITICAL_SECTION* lock);
+
+    const GlStats& Stats() const { return stats; }
+    void ResetStats() { stats = {}; }
+    int ProgramCount() const { return programs.Count(); }
+
+    // Copies the back buffer into memory, top row first, in the back buffer's format.
+    HRESULT ReadBackBuffer(BYTE* bits, INT pitch, UINT width, UINT height, D3DFORMAT format);
+
+    HRESULT TestCooperativeLevel() override;
+    void SetCursorPosition(int x, int y, DWORD flags) override;
+    HRESULT Reset(D3DPRESENT_PARAMETERS* presentationParameters) override;
+    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
+                    const void* dirtyRegion) override;
+    HRESULT GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface) override;
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture8** texture) override;
+
+    HRESULT BeginScene() override;
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
+    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
+    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
+    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
+    HRESULT LightEnable(DWORD index, BOOL enable) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT ApplyStateBlock(DWORD token) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+                                 UINT primitiveCount) override;
+    HRESULT SetVertexShader(DWORD handle) override;
+    HRESULT SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData, UINT stride) override;
+
+protected:
+    MemoryVertexBuffer* NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage, DWORD fvf,
+                                        D3DPOOL pool) override;
+    MemoryIndexBuffer* NewIndexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
+                                      D3DFORMAT format, D3DPOOL pool) override;
+    MemoryTexture* NewTexture(std::shared_ptr<ResourceOwner> owner, UINT width, UINT height, UINT levels,
+                              DWORD usage, D3DFORMAT format, D3DPOOL pool) override;
+
+private:
+    // Groups of state that a draw sends to GL only when marked.
+    enum DirtyGroup : std::uint32_t {
+        DirtyTransforms = 1u << 0,
+        DirtyLights = 1u << 1,
+        DirtyMaterial = 1u << 2,
+        DirtyRenderStates = 1u << 3,
+        DirtyViewport = 1u << 4,
+        DirtySampler = 1u << 5,
+        DirtyVertexInput = 1u << 6,
+        DirtyAll = 0x7Fu,
+    };
+    // Where a full-screen device stands after its window went away.
+    enum class Loss { None, Lost, NotReset };
+
+    // Makes the context current for the duration of one call (see the file comment).
+    class ContextScope {
+    public:
+        explicit ContextScope(GlDevice& device);
+        ~ContextScope();
+        ContextScope(const ContextScope&) = delete;
+        ContextScope& operator=(const ContextScope&) = delete;
+        bool Ready() const { return ready; }
+
+    private:
+        GlDevice& device;
+        bool ready;
+    };
+
+    GlDevice(const D3DCAPS8& caps, const D3DPRESENT_PARAMETERS& parameters, SDL_Window* window, void* context);
+    ~GlDevice() override;
+
+    static void AcquireContext(void* device);
+    static void ReleaseContext(void* device);
+    bool MakeContextCurrent();
+    void InitGl();
+    void MarkDirty(std::uint32_t groups);
+    void UpdateDrawableSize();
+    void DeleteGarbage();
+
+    // Checks a draw against its vertex format and buffer; the layout is filled on success.
+    HRESULT CheckVertexRange(UINT firstVertex, UINT lastVertex, GlVertexLayout* layout) const;
+    HRESULT PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layout);
+    void ApplyVertexInput(const GlVertexLayout& layout);
+    void ApplyRenderStates();
+    void ApplyViewport();
+    void ApplySampler();
+    void FillTransformUniforms();
+    void FillRenderStateUniforms();
+    void FillMaterialUniforms();
+    void FillViewportUniforms();
+    void UploadUniforms();
+    void NoteUniforms(const void* first, size_t bytes);
+
+    SDL_Window* window;
+    void* context;
+    CRITICAL_SECTION* contextLock = nullptr;
+    D3DPRESENT_PARAMETERS presentation;
+    Loss loss = Loss::None;
+    bool hadFocus = false;
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    float largestPointSize = 64.0f;
+
+    GlStats stats;
+    GlStateCache cache;
+    GlProgramCache programs;
+    std::shared_ptr<GlGarbage> garbage;
+    std::vector<GLuint> doomed;
+    std::uint32_t dirty = DirtyAll;
+
+    GLuint vertexArray = 0;
+    GLuint uniformBuffer = 0;
+    GLuint sampler = 0;
+    GlFixedUniforms uniforms{};
+    size_t uniformsDirtyBegin = 0;
+    size_t uniformsDirtyEnd = 0;
+    // What the vertex array was last set up for.
+    GLuint inputBuffer = 0;
+    DWORD inputFvf = 0;
+    UINT inputStride = 0;
+    bool attribEnabled[5] = {};
+    // Sampler parameters last sent: min, mag, wrap s, wrap t, border colour.
+    GLint samplerState[5] = {-1, -1, -1, -1, -1};
+    std::vector<BYTE> readRow;
+};

@@ -1,0 +1,19 @@
+// Presentation parameters on an SDL window: checking and completing them (sizes from the window,
+// the desktop format) and applying them (full-screen mode or windowed, swap interval).
+#pragma once
+
+#include "platform/d3d8/d3d8.h"
+
+struct SDL_Window;
+
+// D3DERR_INVALIDCALL for parameters no device can present: an unknown back-buffer or depth format,
+// a full-screen size of zero, multisampling, more than three back buffers. Zero windowed sizes become
+// the window's drawable size and an unknown windowed format the desktop's.
+HRESULT CompletePresentParameters(SDL_Window* window, D3DPRESENT_PARAMETERS* parameters);
+
+// Switches the window to the full-screen mode or back to windowed; the context must be current for
+// the swap interval, whose failure (no vsync, as under Xvfb) is not an error.
+HRESULT ApplyPresentation(SDL_Window* window, const D3DPRESENT_PARAMETERS& parameters);
+
+// The desktop format of a display, as the platform names it.
+D3DFORMAT DisplayFormatOf(unsigned sdlPixelFormat);

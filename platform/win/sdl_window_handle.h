@@ -1,0 +1,10 @@
+// Window handles of this platform layer: an HWND is the SDL window it names, cast to the handle type.
+#pragma once
+
+#include "platform/win/win_types.h"
+
+struct SDL_Window;
+
+inline SDL_Window* SdlWindowFromHwnd(HWND window) { return reinterpret_cast<SDL_Window*>(window); }
+
+inline HWND HwndFromSdlWindow(SDL_Window* window) { return reinterpret_cast<HWND>(window); }
