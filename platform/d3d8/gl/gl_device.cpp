@@ -388,6 +388,16 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
     return D3D_OK;
 }
 
+HRESULT GlDevice::Finish()
+{
+    ContextScope scope(*this);
+    if (!scope.Ready()) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    FW_GL_CHECK(gl::Finish());
+    return D3D_OK;
+}
+
 HRESULT GlDevice::ReadBackBuffer(BYTE* bits, INT pitch, UINT width, UINT height, D3DFORMAT format)
 {
     GLenum glFormat = 0;

@@ -33,6 +33,9 @@ public:
     void ResetStats() { stats = {}; }
     int ProgramCount() const { return programs.Count(); }
 
+    // Waits until GL has carried out every command issued so far, so that frame timings are honest;
+    // not counted among the GL calls, since the show never makes it.
+    HRESULT Finish();
     // Copies the back buffer into memory, top row first, in the back buffer's format.
     HRESULT ReadBackBuffer(BYTE* bits, INT pitch, UINT width, UINT height, D3DFORMAT format);
 

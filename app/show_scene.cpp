@@ -1,0 +1,91 @@
+// Device states, scene light and frame order of the show.
+#include "app/show_scene.h"
+
+#include <bit>
+
+#include "effects/effects_lifecycle.h"
+#include "effects/particle_pool.h"
+#include "media/d3d_file.h"
+
+namespace {
+
+DWORD FloatBits(float value)
+{
+    return std::bit_cast<DWORD>(value);
+}
+
+const D3DXMATRIX Identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+} // namespace
+
+D3DLIGHT8 SceneLight(float b)
+{
+    D3DLIGHT8 light{};
+    light.Type = D3DLIGHT_POINT;
+    light.Diffuse = D3DCOLORVALUE{b, b, b, b};
+    light.Specular = D3DCOLORVALUE{0, 0, 0, 0};
+    light.Ambient = D3DCOLORVALUE{b, b, b, b};
+    light.Position = D3DVECTOR{0.0f, 2.0f, 0.0f};
+    light.Direction = D3DVECTOR{0.5f, -1.0f, 0.0f};
+    light.Range = 8.0f;
+    light.Falloff = 0.0f;
+    light.Attenuation0 = 1.0f;
+    light.Attenuation1 = 0.0f;
+    light.Attenuation2 = std::bit_cast<float>(0x3EB2B8C0u);
+    light.Theta = std::bit_cast<float>(0x3F32B8C0u);
+    light.Phi = 0.0f;
+    return light;
+}
+
+void SetShowDeviceStates(IDirect3DDevice8* device, UINT backBufferWidth, UINT backBufferHeight)
+{
+    device->SetTransform(D3DTS_WORLD, &Identity);
+    const float aspect = static_cast<float>(backBufferWidth) / static_cast<float>(backBufferHeight);
+    D3DXMATRIX projection;
+    D3DXMatrixPerspectiveFovLH(&projection, std::bit_cast<float>(0x3F490FDBu), aspect, 0.1f, 100.0f);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+
+    device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+    device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+    device->SetRenderState(D3DRS_FOGCOLOR, 0x00000000);
+}
+
+void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea)
+{
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
+    device->SetTransform(D3DTS_VIEW, &view);
+
+    // The sea is lit by the flashes of the previous frame: the flash pass below recomputes the brightness.
+    device->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    device->SetRenderState(D3DRS_FOGSTART, FloatBits(10.0f));
+    device->SetRenderState(D3DRS_FOGEND, FloatBits(20.0f));
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->LightEnable(0, TRUE);
+    const D3DLIGHT8 light = SceneLight(FlashBrightness);
+    device->SetLight(0, &light);
+    device->SetRenderState(D3DRS_AMBIENT, 0xC0C0C0C0);
+    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+
+    // The effects expect the identity world transform, which the sea restores after its frames.
+    if (sea != nullptr) {
+        sea->Draw(device, &Identity);
+    } else {
+        device->SetTransform(D3DTS_WORLD, &Identity);
+    }
+
+    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+    device->SetRenderState(D3DRS_FOGENABLE, FALSE);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    EffectsDraw();
+}

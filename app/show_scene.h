@@ -1,0 +1,20 @@
+// The show's own drawing around the effects: the device states it sets after every reset, the scene
+// light that the bursts' flashes feed, and the order of one frame. The application and the headless
+// renderer both draw through it.
+#pragma once
+
+#include "d3dx/d3dx_math.h"
+#include "platform/d3d8/d3d8.h"
+
+class CD3DFile;
+
+// The scene light: a point light above the launch site whose brightness is the flash brightness.
+D3DLIGHT8 SceneLight(float brightness);
+
+// World identity, the perspective projection for the back-buffer size, the texture stages and the
+// render states the frame relies on. Called after creation and after every reset.
+void SetShowDeviceStates(IDirect3DDevice8* device, UINT backBufferWidth, UINT backBufferHeight);
+
+// One frame between BeginScene and EndScene: clear, view, fog and scene light, the sea (if any),
+// then the effects. The effect update for the frame has run before.
+void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea);

@@ -1,0 +1,53 @@
+// The show without its window: a hidden GL window and device, the effect system, the sea and the
+// launch registry, driven frame by frame on a fixed time step from the camera at the orbit's start.
+#pragma once
+
+#include <string>
+
+#include "app/firework_types.h"
+#include "d3dx/d3dx_math.h"
+#include "media/d3d_file.h"
+#include "platform/d3d8/d3d8.h"
+
+struct OfflineShowOptions {
+    int width = 640;
+    int height = 480;
+    bool software = false;
+    bool sea = true;
+};
+
+class OfflineShow {
+public:
+    OfflineShow() = default;
+    ~OfflineShow();
+    OfflineShow(const OfflineShow&) = delete;
+    OfflineShow& operator=(const OfflineShow&) = delete;
+
+    // Opens the device and loads the media from the current directory; false with a reason on failure.
+    bool Open(const OfflineShowOptions& options, std::string& error);
+    void Close();
+
+    // Launches a firework type by id, or a click's random firework; false for an unknown id.
+    bool Launch(int typeId, const float launch[3], const float burst[3]);
+    void Click();
+
+    // One frame at the given application time: the effect update, then the scene; bare frames only
+    // clear and present, for comparison.
+    bool Frame(float time, float elapsed, bool bare);
+
+    IDirect3DDevice8* Device() const { return device; }
+    // Waits until the frame is really drawn (the OpenGL device works ahead of its caller).
+    void Finish();
+    // GL calls issued since the last call (0 when the device is not the OpenGL one).
+    unsigned long long TakeGlCalls();
+
+private:
+    IDirect3D8* d3d = nullptr;
+    IDirect3DDevice8* device = nullptr;
+    HWND window = nullptr;
+    bool effectsCreated = false;
+    bool seaLoaded = false;
+    CD3DFile sea;
+    FireworkTypeRegistry registry;
+    D3DXMATRIX view{};
+};
