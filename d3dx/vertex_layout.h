@@ -1,0 +1,25 @@
+// Where each component of a flexible-vertex-format vertex lies, and copying vertices between formats.
+#pragma once
+
+#include "platform/d3d8/d3d8_constants.h"
+
+// Byte offsets of the components; -1 where the format has none.
+struct VertexLayout {
+    UINT stride = 0;
+    int position = -1;
+    int normal = -1;
+    int pointSize = -1;
+    int diffuse = -1;
+    int specular = -1;
+    int texCoords = -1;
+    UINT texCount = 0;
+};
+
+// True for the formats a mesh can hold: D3DFVF_XYZ positions, optional normal, point size, diffuse and
+// specular colours, and up to eight 2-D texture coordinate sets.
+bool DescribeMeshFvf(DWORD fvf, VertexLayout* layout);
+
+// Copies count vertices, component by component. What the source lacks is zero in the destination, except
+// the diffuse colour, which becomes opaque white so the copy does not turn black and transparent.
+void ConvertVertices(const VertexLayout& from, const BYTE* source, const VertexLayout& to, BYTE* destination,
+                     UINT count);
