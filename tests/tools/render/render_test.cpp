@@ -1,0 +1,150 @@
+// The headless renderer: its script language, and a real show drawn on the OpenGL device with the
+// generated media, read back from the back buffer.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "effects/particle_pool.h"
+#include "tools/render/offline_show.h"
+#include "tools/render/render_script.h"
+
+namespace {
+
+struct Pixels {
+    UINT width = 0;
+    UINT height = 0;
+    std::vector<std::uint32_t> argb;
+
+    std::uint32_t At(UINT x, UINT y) const { return argb[static_cast<std::size_t>(y) * width + x]; }
+};
+
+Pixels ReadBack(IDirect3DDevice8* device)
+{
+    Pixels pixels;
+    IDirect3DSurface8* surface = nullptr;
+    if (FAILED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface))) {
+        return pixels;
+    }
+    D3DSURFACE_DESC desc{};
+    surface->GetDesc(&desc);
+    D3DLOCKED_RECT locked{};
+    if (SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+        pixels.width = desc.Width;
+        pixels.height = desc.Height;
+        for (UINT y = 0; y < desc.Height; ++y) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const BYTE*>(locked.pBits) +
+                                                                     static_cast<std::size_t>(y) * locked.Pitch);
+            pixels.argb.insert(pixels.argb.end(), row, row + desc.Width);
+        }
+        surface->UnlockRect();
+    }
+    surface->Release();
+    return pixels;
+}
+
+int Brightness(std::uint32_t argb)
+{
+    return static_cast<int>(((argb >> 16) & 0xFF) + ((argb >> 8) & 0xFF) + (argb & 0xFF));
+}
+
+// Bright pixels in the upper half, where bursts at height 3..5 appear from the orbit's start.
+int BrightPixelsAbove(const Pixels& pixels, UINT rows)
+{
+    int count = 0;
+    for (UINT y = 0; y < rows; ++y) {
+        for (UINT x = 0; x < pixels.width; ++x) {
+            count += Brightness(pixels.At(x, y)) > 300 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+TEST(RenderScript, ReadsLaunchesAndClicksInTimeOrder)
+{
+    RenderScript script;
+    std::string error;
+    ASSERT_TRUE(ParseRenderScript("# a show\n"
+                                  "at 1.5 click\n"
+                                  "\n"
+                                  "at 0.25 launch 3004 0 0 0  0.5 4 -0.5  # Saturn\n",
+                                  script, error))
+        << error;
+    ASSERT_EQ(script.events.size(), 2u);
+    EXPECT_EQ(script.events[0].kind, ScriptEvent::Kind::Launch);
+    EXPECT_EQ(script.events[0].typeId, 3004);
+    EXPECT_FLOAT_EQ(script.events[0].burst[1], 4.0f);
+    EXPECT_FLOAT_EQ(script.events[0].burst[2], -0.5f);
+    EXPECT_EQ(script.events[1].kind, ScriptEvent::Kind::Click);
+    EXPECT_FLOAT_EQ(script.events[1].time, 1.5f);
+}
+
+TEST(RenderScript, NamesTheLineOfEveryMistake)
+{
+    const char* bad[] = {
+        "at x click",                        // no time
+        "at -1 click",                       // negative time
+        "at 1 launch 3004 0 0 0 1 2",        // five of six numbers
+        "at 1 launch 3004 0 0 0 1 2 3 4",    // one too many
+        "at 1 jump",                         // unknown action
+        "click at 1",                        // wrong order
+        "at 1 launch 3004 0 0 0 nan 4 0",    // not a number
+    };
+    for (const char* line : bad) {
+        RenderScript script;
+        std::string error;
+        EXPECT_FALSE(ParseRenderScript(std::string("at 0 click\n") + line + "\n", script, error)) << line;
+        EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
+    }
+}
+
+TEST(OfflineShow, ABurstLightsTheSkyAndTheSeaWithTheGeneratedMedia)
+{
+    // The media are written beside the programs; the show looks them up in the current folder.
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(FIREWORKS_BIN_DIR);
+
+    OfflineShowOptions options;
+    options.width = 160;
+    options.height = 120;
+    OfflineShow show;
+    std::string error;
+    ASSERT_TRUE(show.Open(options, error)) << error;
+
+    show.Frame(0.01f, 0.01f, false);
+    const Pixels before = ReadBack(show.Device());
+    ASSERT_EQ(before.width, 160u);
+    EXPECT_EQ(BrightPixelsAbove(before, 60), 0);
+
+    // A peony climbs for 2 s from the origin to (0, 4, 0), then flashes.
+    const float launch[3] = {0.0f, 0.0f, 0.0f};
+    const float burst[3] = {0.0f, 4.0f, 0.0f};
+    ASSERT_TRUE(show.Launch(5003, launch, burst));
+    EXPECT_FALSE(show.Launch(5050, launch, burst));
+    float time = 0.01f;
+    for (int frame = 0; frame < 230; ++frame) {
+        time += 0.01f;
+        show.Frame(time, 0.01f, false);
+    }
+    const Pixels burstFrame = ReadBack(show.Device());
+    EXPECT_GT(BrightPixelsAbove(burstFrame, 60), 20);
+    EXPECT_GT(FlashBrightness, 0.0f);
+
+    // The sea near the launch site, lit by the flash of the previous frame, is brighter than before.
+    long seaBefore = 0;
+    long seaLit = 0;
+    for (UINT y = 100; y < 120; ++y) {
+        for (UINT x = 60; x < 100; ++x) {
+            seaBefore += Brightness(before.At(x, y));
+            seaLit += Brightness(burstFrame.At(x, y));
+        }
+    }
+    EXPECT_GT(seaBefore, 0) << "the sea shows under the global ambient";
+    EXPECT_GT(seaLit, seaBefore);
+
+    show.Close();
+    std::filesystem::current_path(previous);
+}
