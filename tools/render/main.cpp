@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "media/media_lookup.h"
 #include "tools/render/frame_writer.h"
 #include "tools/render/offline_show.h"
 #include "tools/render/render_script.h"
@@ -50,7 +51,7 @@ void Usage()
                  "  --out DIR      folder for frame_NNNNN.png (default: frames)\n"
                  "  --every N      write every Nth frame, 0 for none (default 10)\n"
                  "  --seconds S    length of the show (default: the last event plus 4 s)\n"
-                 "  --media DIR    folder with the media (default: the current folder, else the program's)\n"
+                 "  --media DIR    folder with the media (default: the current folder, the program's, the installed one)\n"
                  "  --measure-from S  leave frames before S seconds out of the figures\n"
                  "  --bare         clear and present only, to compare frame costs\n");
 }
@@ -113,10 +114,13 @@ bool EnterMediaFolder(const Options& options, const char* argv0)
     if (fs::exists("Star.bmp")) {
         return true;
     }
-    const fs::path program = fs::absolute(argv0, ec).parent_path();
-    if (!ec && fs::exists(program / "Star.bmp")) {
-        fs::current_path(program, ec);
-        return !ec;
+    // Beside the program in a build, or in the installed media folder.
+    const fs::path candidates[] = {fs::absolute(argv0, ec).parent_path(), fs::path(RegistryMediaFolder())};
+    for (const fs::path& folder : candidates) {
+        if (!folder.empty() && fs::exists(folder / "Star.bmp", ec)) {
+            fs::current_path(folder, ec);
+            return !ec;
+        }
     }
     return true;
 }
