@@ -1,0 +1,130 @@
+// The file object: registered templates, and opening files from disk or memory for enumeration.
+#include "platform/xfile/dxfile.h"
+#include "platform/xfile/file_objects.h"
+#include "platform/xfile/xfile_limits.h"
+#include "platform/xfile/xfile_reader.h"
+
+#include <cstdio>
+#include <new>
+#include <string>
+
+namespace xfile {
+
+namespace {
+
+// Reads a whole file, refusing one beyond the size limit rather than growing without bound.
+HRESULT ReadWholeFile(const char* path, std::string& contents)
+{
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        return DXFILEERR_FILENOTFOUND;
+    }
+    HRESULT hr = DXFILE_OK;
+    try {
+        char chunk[1 << 16];
+        for (;;) {
+            const std::size_t read = std::fread(chunk, 1, sizeof chunk, file);
+            if (contents.size() + read > kMaxFileBytes) {
+                hr = DXFILEERR_BADALLOC;
+                break;
+            }
+            contents.append(chunk, read);
+            if (read < sizeof chunk) {
+                if (std::ferror(file)) {
+                    hr = DXFILEERR_BADFILE;
+                }
+                break;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        hr = DXFILEERR_BADALLOC;
+    }
+    std::fclose(file);
+    return hr;
+}
+
+class DirectXFile final : public IDirectXFile {
+public:
+    ULONG AddRef() override { return ++references_; }
+
+    ULONG Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    HRESULT CreateEnumObject(const void* source, DXFILELOADOPTIONS options,
+                             IDirectXFileEnumObject** enumObject) override
+    {
+        if (enumObject == nullptr) {
+            return DXFILEERR_BADVALUE;
+        }
+        *enumObject = nullptr;
+        if (source == nullptr) {
+            return DXFILEERR_BADVALUE;
+        }
+        std::string contents;
+        std::string_view file;
+        if (options == DXFILELOAD_FROMFILE) {
+            const HRESULT hr = ReadWholeFile(static_cast<const char*>(source), contents);
+            if (FAILED(hr)) {
+                return hr;
+            }
+            file = contents;
+        } else if (options == DXFILELOAD_FROMMEMORY) {
+            const auto* memory = static_cast<const DXFILELOADMEMORY*>(source);
+            if (memory->lpMemory == nullptr && memory->dSize != 0) {
+                return DXFILEERR_BADVALUE;
+            }
+            if (memory->dSize > kMaxFileBytes) {
+                return DXFILEERR_BADALLOC;
+            }
+            file = std::string_view(static_cast<const char*>(memory->lpMemory), memory->dSize);
+        } else {
+            // Resources, streams and URLs do not exist on this platform.
+            return DXFILEERR_BADVALUE;
+        }
+
+        DocumentPtr document;
+        const HRESULT hr = ReadDataFile(file, templates_, document);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        auto* enumerator = new (std::nothrow) FileEnumObject(std::move(document));
+        if (enumerator == nullptr) {
+            return DXFILEERR_BADALLOC;
+        }
+        *enumObject = enumerator;
+        return DXFILE_OK;
+    }
+
+    HRESULT RegisterTemplates(const void* data, DWORD size) override
+    {
+        if (data == nullptr) {
+            return DXFILEERR_BADVALUE;
+        }
+        return ReadTemplateFile(std::string_view(static_cast<const char*>(data), size), templates_);
+    }
+
+private:
+    ~DirectXFile() override = default;
+
+    std::atomic<ULONG> references_{1};
+    TemplateSet templates_;
+};
+
+} // namespace
+
+} // namespace xfile
+
+HRESULT DirectXFileCreate(IDirectXFile** directXFile)
+{
+    if (directXFile == nullptr) {
+        return DXFILEERR_BADVALUE;
+    }
+    *directXFile = new (std::nothrow) xfile::DirectXFile();
+    return *directXFile == nullptr ? DXFILEERR_BADALLOC : DXFILE_OK;
+}
