@@ -254,8 +254,7 @@ HRESULT BitmapFont::RecordDrawingState(DWORD* token)
     device->SetRenderState(D3DRS_CLIPPING, TRUE);
     device->SetRenderState(D3DRS_EDGEANTIALIAS, FALSE);
     device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
-    // 0 is D3DVBF_DISABLE.
-    device->SetRenderState(D3DRS_VERTEXBLEND, 0);
+    device->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_DISABLE);
     device->SetRenderState(D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE);
     device->SetRenderState(D3DRS_FOGENABLE, FALSE);
 
