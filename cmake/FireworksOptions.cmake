@@ -28,7 +28,9 @@ endfunction()
 # Programs and the media files they read live side by side in one folder of the build.
 include(GNUInstallDirs)
 set(FIREWORKS_BIN_DIR ${PROJECT_BINARY_DIR}/bin)
-# Where `install` puts the media; the window-system layer answers the media-folder query with it.
+# Where `install` puts the media, below the prefix; the window-system layer answers the media-folder
+# query with the full path for the configured prefix.
+set(FIREWORKS_DATA_SUBDIR ${CMAKE_INSTALL_DATADIR}/fireworks)
 set(FIREWORKS_INSTALL_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/fireworks)
 
 # fireworks_program(<target>): a program of the project, built into FIREWORKS_BIN_DIR and installed.
