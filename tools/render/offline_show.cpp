@@ -29,6 +29,7 @@ OfflineShow::~OfflineShow()
 
 bool OfflineShow::Open(const OfflineShowOptions& options, std::string& error)
 {
+    PreferOffscreenVideo();
     d3d = Direct3DCreate8(D3D_SDK_VERSION);
     if (d3d == nullptr) {
         error = "no OpenGL 3.3 drawing layer is available";

@@ -8,6 +8,13 @@
 
 #include <cstdio>
 
+void PreferOffscreenVideo()
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    }
+}
+
 HWND CreateOffscreenGlWindow(int width, int height)
 {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {

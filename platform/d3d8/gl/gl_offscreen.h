@@ -4,6 +4,9 @@
 
 #include "platform/win/win_types.h"
 
+// Asks for SDL's offscreen video driver unless the user chose one (SDL_VIDEODRIVER): drawing needs no
+// display then. Call before Direct3DCreate8 and before any window is made.
+void PreferOffscreenVideo();
 // Initialises SDL video if needed; null (with SDL's reason on stderr) when no window can be made.
 HWND CreateOffscreenGlWindow(int width, int height);
 // Destroys the window and gives back the video initialisation it took.
