@@ -56,12 +56,18 @@ void Usage()
                  "  --bare         clear and present only, to compare frame costs\n");
 }
 
-bool ParseArguments(int argc, char** argv, Options& options)
+// False when the program should stop: a bad argument (exit code 2) or --help (exit code 0).
+bool ParseArguments(int argc, char** argv, Options& options, int& exitCode)
 {
+    exitCode = 2;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--script" && hasValue) {
+        if (arg == "--help" || arg == "-h") {
+            Usage();
+            exitCode = 0;
+            return false;
+        } else if (arg == "--script" && hasValue) {
             options.script = argv[++i];
         } else if (arg == "--out" && hasValue) {
             options.out = argv[++i];
@@ -130,8 +136,9 @@ bool EnterMediaFolder(const Options& options, const char* argv0)
 int main(int argc, char** argv)
 {
     Options options;
-    if (!ParseArguments(argc, argv, options)) {
-        return 2;
+    int exitCode = 0;
+    if (!ParseArguments(argc, argv, options, exitCode)) {
+        return exitCode;
     }
     std::string text = DemoScript;
     if (!options.script.empty()) {
