@@ -31,7 +31,7 @@ float Ray(float a, float b, float length, float width)
 
 } // namespace
 
-Image DrawStar()
+Image DrawStarImage()
 {
     return DrawGrey(kGlowSide, kGlowSide, [](float x, float y) {
         const float r = Radius(x, y);
@@ -39,7 +39,7 @@ Image DrawStar()
     });
 }
 
-Image DrawLaunch()
+Image DrawLaunchImage()
 {
     return DrawGrey(kGlowSide, kGlowSide, [](float x, float y) {
         // Three times as tall as wide.
@@ -48,7 +48,7 @@ Image DrawLaunch()
     });
 }
 
-Image DrawShine()
+Image DrawShineImage()
 {
     return DrawGrey(kGlowSide, kGlowSide, [](float x, float y) {
         const float r = Radius(x, y);
@@ -56,7 +56,7 @@ Image DrawShine()
     });
 }
 
-Image DrawShine2()
+Image DrawShine2Image()
 {
     return DrawGrey(kGlowSide, kGlowSide, [](float x, float y) {
         const float r = Radius(x, y);
@@ -71,7 +71,7 @@ Image DrawShine2()
     });
 }
 
-Image DrawLight()
+Image DrawLightImage()
 {
     return DrawGrey(kFlashSide, kFlashSide, [](float x, float y) {
         const float r = Radius(x, y);
@@ -79,7 +79,7 @@ Image DrawLight()
     });
 }
 
-Image DrawRandom()
+Image DrawRandomImage()
 {
     struct Speckle {
         float x;

@@ -6,14 +6,14 @@
 #include "tools/mediagen/image.h"
 
 // Sparks: a small hot core in a faint halo (64 x 64).
-Image DrawStar();
+Image DrawStarImage();
 // A soft glow stretched upright (64 x 64).
-Image DrawLaunch();
+Image DrawLaunchImage();
 // The bursts' stars: a soft round glow, wider than a spark (64 x 64).
-Image DrawShine();
+Image DrawShineImage();
 // Twinkling sparks: a hot core with four long thin rays and four shorter diagonal ones (64 x 64).
-Image DrawShine2();
+Image DrawShine2Image();
 // Burst flashes: a wide soft glow (128 x 128, loaded with seven mip levels).
-Image DrawLight();
+Image DrawLightImage();
 // A field of soft speckles that tiles seamlessly (64 x 64).
-Image DrawRandom();
+Image DrawRandomImage();

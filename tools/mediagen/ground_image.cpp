@@ -11,7 +11,7 @@ constexpr int kCells = 4;
 
 } // namespace
 
-Image DrawGround()
+Image DrawGroundImage()
 {
     Image image(kGroundSide, kGroundSide);
     constexpr float kScale = static_cast<float>(kCells) / kGroundSide;

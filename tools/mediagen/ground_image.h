@@ -4,4 +4,4 @@
 #include "tools/mediagen/image.h"
 
 // 64 x 64, dark brown-grey with soft mottling.
-Image DrawGround();
+Image DrawGroundImage();

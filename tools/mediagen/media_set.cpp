@@ -49,14 +49,14 @@ bool WriteWholeFile(const std::filesystem::path& path, const std::vector<std::ui
 const std::vector<MediaFile>& MediaFiles()
 {
     static const std::vector<MediaFile> files = {
-        {"Star.bmp", BuildBitmap<DrawStar>},
-        {"Launch.bmp", BuildBitmap<DrawLaunch>},
-        {"Shine.bmp", BuildBitmap<DrawShine>},
-        {"Shine2.bmp", BuildBitmap<DrawShine2>},
-        {"Random.bmp", BuildBitmap<DrawRandom>},
-        {"Smoke.bmp", BuildBitmap<DrawSmoke>},
-        {"Light.bmp", BuildBitmap<DrawLight>},
-        {"Ground.bmp", BuildBitmap<DrawGround>},
+        {"Star.bmp", BuildBitmap<DrawStarImage>},
+        {"Launch.bmp", BuildBitmap<DrawLaunchImage>},
+        {"Shine.bmp", BuildBitmap<DrawShineImage>},
+        {"Shine2.bmp", BuildBitmap<DrawShine2Image>},
+        {"Random.bmp", BuildBitmap<DrawRandomImage>},
+        {"Smoke.bmp", BuildBitmap<DrawSmokeImage>},
+        {"Light.bmp", BuildBitmap<DrawLightImage>},
+        {"Ground.bmp", BuildBitmap<DrawGroundImage>},
         {"sea.x", BuildSea},
     };
     return files;

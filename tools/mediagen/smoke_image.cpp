@@ -67,7 +67,7 @@ float PuffDensity(const PuffShape& shape, float x, float y)
 
 } // namespace
 
-Image DrawSmoke()
+Image DrawSmokeImage()
 {
     constexpr int kHalf = kSmokeSide / 2;
     Image picture(kSmokeSide, kSmokeSide);

@@ -9,4 +9,4 @@ constexpr int kSmokeSide = 128;
 
 // Puff i (0..3) lies in the quarter at column i & 1 and row i >> 1, the quarter the smoke pass maps
 // image i to.
-Image DrawSmoke();
+Image DrawSmokeImage();
