@@ -3,6 +3,7 @@
 #include "tools/mediagen/x_file_writer.h"
 
 #include <charconv>
+#include <initializer_list>
 
 namespace {
 
@@ -14,6 +15,26 @@ void AppendNumber(std::string& out, double value, int decimals)
 {
     out += FormatXNumber(value, decimals);
     out += ';';
+}
+
+struct VertexField {
+    float SeaVertex::*member;
+    int decimals;
+};
+
+// The vertex count, then one array element per vertex made of the given members.
+void AppendVertexArray(std::string& out, const SeaMesh& mesh, const char* indent,
+                       std::initializer_list<VertexField> fields)
+{
+    out += std::to_string(mesh.vertices.size());
+    out += ";\n";
+    for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
+        out += indent;
+        for (const VertexField& field : fields) {
+            AppendNumber(out, mesh.vertices[i].*field.member, field.decimals);
+        }
+        out += i + 1 < mesh.vertices.size() ? ",\n" : ";\n";
+    }
 }
 
 void AppendIndexFaces(std::string& out, const SeaMesh& mesh, const char* indent)
@@ -106,43 +127,21 @@ std::string FormatXFile(const XFileContent& content)
     out += "  Mesh ";
     out += content.meshName;
     out += " {\n   ";
-    out += std::to_string(mesh.vertices.size());
-    out += ";\n";
-    for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
-        const SeaVertex& v = mesh.vertices[i];
-        out += "   ";
-        AppendNumber(out, v.x, kPositionDecimals);
-        AppendNumber(out, v.y, kPositionDecimals);
-        AppendNumber(out, v.z, kPositionDecimals);
-        out += i + 1 < mesh.vertices.size() ? ",\n" : ";\n";
-    }
+    AppendVertexArray(out, mesh, "   ",
+                      {{&SeaVertex::x, kPositionDecimals}, {&SeaVertex::y, kPositionDecimals},
+                       {&SeaVertex::z, kPositionDecimals}});
     AppendIndexFaces(out, mesh, "   ");
 
     out += "   MeshNormals {\n    ";
-    out += std::to_string(mesh.vertices.size());
-    out += ";\n";
-    for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
-        const SeaVertex& v = mesh.vertices[i];
-        out += "    ";
-        AppendNumber(out, v.nx, kDirectionDecimals);
-        AppendNumber(out, v.ny, kDirectionDecimals);
-        AppendNumber(out, v.nz, kDirectionDecimals);
-        out += i + 1 < mesh.vertices.size() ? ",\n" : ";\n";
-    }
+    AppendVertexArray(out, mesh, "    ",
+                      {{&SeaVertex::nx, kDirectionDecimals}, {&SeaVertex::ny, kDirectionDecimals},
+                       {&SeaVertex::nz, kDirectionDecimals}});
     // Normals are per vertex, so each face names its normals with its vertex indices.
     AppendIndexFaces(out, mesh, "    ");
     out += "   }\n";
 
     out += "   MeshTextureCoords {\n    ";
-    out += std::to_string(mesh.vertices.size());
-    out += ";\n";
-    for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
-        const SeaVertex& v = mesh.vertices[i];
-        out += "    ";
-        AppendNumber(out, v.u, kDirectionDecimals);
-        AppendNumber(out, v.v, kDirectionDecimals);
-        out += i + 1 < mesh.vertices.size() ? ",\n" : ";\n";
-    }
+    AppendVertexArray(out, mesh, "    ", {{&SeaVertex::u, kDirectionDecimals}, {&SeaVertex::v, kDirectionDecimals}});
     out += "   }\n";
 
     out += "   MeshMaterialList {\n    1;\n    ";
