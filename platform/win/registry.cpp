@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -30,13 +31,35 @@ struct RegistryTable {
 
 constexpr std::string_view kLocalMachinePath = "HKEY_LOCAL_MACHINE";
 
+// The data folder beside the running program (a build, or an install moved elsewhere) when it holds
+// the media; otherwise the folder chosen at build time.
+std::string DataFolder()
+{
+#ifdef FIREWORKS_DATA_DIR_FROM_BIN
+    std::error_code ec;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        const std::filesystem::path beside = (program.parent_path() / FIREWORKS_DATA_DIR_FROM_BIN).lexically_normal();
+        if (std::filesystem::is_directory(beside / "Media", ec)) {
+            return beside.string();
+        }
+    }
+#endif
+#ifdef FIREWORKS_INSTALL_DATA_DIR
+    return FIREWORKS_INSTALL_DATA_DIR;
+#else
+    return {};
+#endif
+}
+
 std::vector<RegistryValue> DefaultValues()
 {
     std::vector<RegistryValue> values;
-#ifdef FIREWORKS_INSTALL_DATA_DIR
-    values.push_back({std::string(kLocalMachinePath) + "\\Software\\Microsoft\\DirectX SDK", "DX81SDK Samples Path",
-                      FIREWORKS_INSTALL_DATA_DIR});
-#endif
+    const std::string folder = DataFolder();
+    if (!folder.empty()) {
+        values.push_back({std::string(kLocalMachinePath) + "\\Software\\Microsoft\\DirectX SDK",
+                          "DX81SDK Samples Path", folder});
+    }
     return values;
 }
 

@@ -1,7 +1,8 @@
 // The registry as the show reads it: keys opened by path under a predefined root and string values
 // queried from them, over a small table kept in the process. Key and value names compare without
 // regard to ASCII case. From the start the table holds one value, the DirectX SDK media folder,
-// answered with the data folder chosen when the program was built.
+// answered with the data folder beside the program (in a build, or a moved install) when it holds the
+// media, and otherwise with the data folder chosen when the program was built.
 #pragma once
 
 #include <cstdint>
