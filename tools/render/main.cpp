@@ -1,6 +1,8 @@
 // fireworks-render: draws the show headless on a fixed time step and writes PNG frames.
-// Prints the frames per second and the GL calls per frame at the end.
+// Prints the frames per second and the GL calls per frame at the end; --measure adds the process's
+// CPU time per frame before and after the first burst, the draws and the bytes uploaded.
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -39,13 +41,14 @@ struct Options {
     float measureFrom = 0.0f;
     int every = 10;
     bool bare = false;
+    bool measure = false;
 };
 
 void Usage()
 {
     std::fprintf(stderr,
                  "usage: fireworks-render [--script FILE] [--out DIR] [--size WxH] [--seconds S] [--step S]\n"
-                 "                        [--every N] [--media DIR] [--no-sea] [--software] [--bare]\n"
+                 "                        [--every N] [--media DIR] [--no-sea] [--software] [--bare] [--measure]\n"
                  "  --script FILE  lines 'at SECONDS launch ID LX LY LZ BX BY BZ' or 'at SECONDS click'\n"
                  "                 (default: one firework of every kind, then three clicks)\n"
                  "  --out DIR      folder for frame_NNNNN.png (default: frames)\n"
@@ -53,6 +56,8 @@ void Usage()
                  "  --seconds S    length of the show (default: the last event plus 4 s)\n"
                  "  --media DIR    folder with the media (default: the current folder, the program's, the installed one)\n"
                  "  --measure-from S  leave frames before S seconds out of the figures\n"
+                 "  --measure      also print CPU milliseconds per frame (all threads of the process)\n"
+                 "                 before and after the first burst, draws and bytes uploaded per frame\n"
                  "  --bare         clear and present only, to compare frame costs\n");
 }
 
@@ -96,6 +101,8 @@ bool ParseArguments(int argc, char** argv, Options& options, int& exitCode)
             options.show.software = true;
         } else if (arg == "--bare") {
             options.bare = true;
+        } else if (arg == "--measure") {
+            options.measure = true;
         } else {
             Usage();
             return false;
@@ -129,6 +136,43 @@ bool EnterMediaFolder(const Options& options, const char* argv0)
         }
     }
     return true;
+}
+
+// CPU time of the whole process (the rasteriser's threads included), in seconds.
+double ProcessCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+// Frames and their costs over one part of the show.
+struct Tally {
+    int frames = 0;
+    double cpuSeconds = 0.0;
+    unsigned long long calls = 0;
+    unsigned long long draws = 0;
+    unsigned long long uploadedBytes = 0;
+
+    double PerFrame(double total) const { return frames > 0 ? total / frames : 0.0; }
+};
+
+void PrintMeasurement(const Tally& before, const Tally& after, double wallSeconds)
+{
+    Tally all = before;
+    all.frames += after.frames;
+    all.cpuSeconds += after.cpuSeconds;
+    all.calls += after.calls;
+    all.draws += after.draws;
+    all.uploadedBytes += after.uploadedBytes;
+    // One line of name=value pairs, for tools/measure-frames.
+    std::printf("measure: frames=%d fps=%.1f cpu_ms=%.3f frames_before=%d cpu_ms_before=%.3f frames_after=%d "
+                "cpu_ms_after=%.3f gl_calls=%.1f draws=%.1f upload_kb=%.1f\n",
+                all.frames, wallSeconds > 0.0 ? all.frames / wallSeconds : 0.0,
+                1000.0 * all.PerFrame(all.cpuSeconds), before.frames, 1000.0 * before.PerFrame(before.cpuSeconds),
+                after.frames, 1000.0 * after.PerFrame(after.cpuSeconds), all.PerFrame(static_cast<double>(all.calls)),
+                all.PerFrame(static_cast<double>(all.draws)),
+                all.PerFrame(static_cast<double>(all.uploadedBytes)) / 1024.0);
 }
 
 } // namespace
@@ -186,7 +230,10 @@ int main(int argc, char** argv)
     double drawSeconds = 0.0;
     int measured = 0;
     int written = 0;
-    show.TakeGlCalls();
+    bool burst = false;
+    Tally before;
+    Tally after;
+    show.TakeCounts();
     for (int frame = 0; frame < frames; ++frame) {
         const float time = static_cast<float>(frame + 1) * options.step;
         // Launches happen between frames, as clicks do; the next update admits them.
@@ -199,17 +246,26 @@ int main(int argc, char** argv)
             }
         }
         const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = ProcessCpuSeconds();
         if (!show.Frame(time, options.step, options.bare)) {
             std::fprintf(stderr, "fireworks-render: frame %d could not be presented\n", frame);
             return 1;
         }
         show.Finish();
+        const double cpu = ProcessCpuSeconds() - cpuStart;
         const double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const unsigned long long calls = show.TakeGlCalls();
+        const OfflineShow::FrameCounts counts = show.TakeCounts();
+        burst = burst || show.Burst();
         if (time >= options.measureFrom) {
             drawSeconds += spent;
-            glCalls += calls;
+            glCalls += counts.calls;
             ++measured;
+            Tally& part = burst ? after : before;
+            part.frames += 1;
+            part.cpuSeconds += cpu;
+            part.calls += counts.calls;
+            part.draws += counts.draws;
+            part.uploadedBytes += counts.uploadedBytes;
         }
         if (options.every > 0 && (frame + 1) % options.every == 0) {
             char name[32];
@@ -229,5 +285,8 @@ int main(int argc, char** argv)
         std::printf(", %d PNG frames in %s", written, out.string().c_str());
     }
     std::printf("\n");
+    if (options.measure) {
+        PrintMeasurement(before, after, drawSeconds);
+    }
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "effects/effect_context.h"
 #include "effects/effects_lifecycle.h"
 #include "effects/layer_registry.h"
+#include "effects/particle_pool.h"
 #include "platform/d3d8/gl/gl_device.h"
 #include "platform/d3d8/gl/gl_offscreen.h"
 
@@ -162,11 +163,24 @@ void OfflineShow::Finish()
 
 unsigned long long OfflineShow::TakeGlCalls()
 {
+    return TakeCounts().calls;
+}
+
+OfflineShow::FrameCounts OfflineShow::TakeCounts()
+{
+    FrameCounts counts;
     auto* gl = dynamic_cast<GlDevice*>(device);
     if (gl == nullptr) {
-        return 0;
+        return counts;
     }
-    const unsigned long long calls = gl->Stats().calls;
+    counts.calls = gl->Stats().calls;
+    counts.draws = gl->Stats().draws;
+    counts.uploadedBytes = gl->Stats().uploadedBytes;
     gl->ResetStats();
-    return calls;
+    return counts;
+}
+
+bool OfflineShow::Burst() const
+{
+    return FlashPool.activeList != nullptr;
 }

@@ -40,6 +40,15 @@ public:
     void Finish();
     // GL calls issued since the last call (0 when the device is not the OpenGL one).
     unsigned long long TakeGlCalls();
+    // The device's counters since the last take (all zero when the device is not the OpenGL one).
+    struct FrameCounts {
+        unsigned long long calls = 0;
+        unsigned long long draws = 0;
+        unsigned long long uploadedBytes = 0;
+    };
+    FrameCounts TakeCounts();
+    // True once a burst's flash has been drawn: the frames from then on are the heavy ones.
+    bool Burst() const;
 
 private:
     IDirect3D8* d3d = nullptr;
