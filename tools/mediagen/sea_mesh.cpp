@@ -23,7 +23,7 @@ constexpr Swell kSwells[] = {
 };
 
 // Full waves out to kFadeStart from the origin, none beyond kFadeEnd; the scene light reaches
-// about 7.75 units across the sea, and the grid is fine to 10.
+// about 7.75 units across the sea, and the grid is fine to 8.
 constexpr double kFadeStart = 9.0;
 constexpr double kFadeEnd = 12.0;
 

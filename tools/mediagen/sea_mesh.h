@@ -1,6 +1,6 @@
 // The sea surface: a y = 0 plane around the launch site with gentle waves, on a grid that is dense
-// near the origin (the scene light lights per vertex, so flashes show only where vertices are) and
-// coarse far out. Left-handed: x right, y up, z forward.
+// where the scene light reaches (it lights per vertex, so flashes show only where vertices are) and
+// coarse out to where the fog has turned everything black. Left-handed: x right, y up, z forward.
 #pragma once
 
 #include <cstdint>
@@ -30,13 +30,14 @@ struct SeaMesh {
 };
 
 struct SeaLayout {
-    // The plane spans -extent..extent on x and z.
-    double extent = 60.0;
-    // Within -fineExtent..fineExtent the grid lines are fineSpacing apart.
-    double fineExtent = 10.0;
-    double fineSpacing = 0.3125;
+    // The plane spans -extent..extent on x and z: the fog ends at eye depth 20, so from an eye a few
+    // units off the launch site nothing farther shows but the black of the clear.
+    double extent = 32.0;
+    // Within -fineExtent..fineExtent (the scene light's reach) the grid lines are fineSpacing apart.
+    double fineExtent = 8.0;
+    double fineSpacing = 0.5;
     // Beyond it each gap is this much wider than the one before.
-    double growth = 1.18;
+    double growth = 1.3;
 };
 
 // The sorted grid line positions along one axis, symmetric about 0, from -extent to extent.
