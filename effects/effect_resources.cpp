@@ -17,9 +17,10 @@ struct TextureFile {
     UINT mipLevels;
 };
 
+// The flash quads are always drawn larger than Light.bmp, so its smaller levels would never be read.
 constexpr TextureFile TextureFiles[EffectTextureCount] = {
     {"Star.bmp", 5}, {"Launch.bmp", 5}, {"Shine.bmp", 5}, {"Shine2.bmp", 5},
-    {"Random.bmp", 5}, {"Smoke.bmp", 7}, {"Light.bmp", 7},
+    {"Random.bmp", 5}, {"Smoke.bmp", 7}, {"Light.bmp", 1},
 };
 
 constexpr DWORD MinBatchCapacity = 6;

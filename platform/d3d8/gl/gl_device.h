@@ -119,7 +119,7 @@ private:
     void ApplyVertexInput(const GlVertexLayout& layout);
     void ApplyRenderStates();
     void ApplyViewport();
-    void ApplySampler();
+    void ApplySampler(bool singleLevel);
     void FillTransformUniforms();
     void FillRenderStateUniforms();
     void FillMaterialUniforms();
@@ -157,5 +157,7 @@ private:
     bool attribEnabled[5] = {};
     // Sampler parameters last sent: min, mag, wrap s, wrap t, border colour.
     GLint samplerState[5] = {-1, -1, -1, -1, -1};
+    // Whether the sampler was last set up for a texture of one level.
+    bool samplerSingleLevel = false;
     std::vector<BYTE> readRow;
 };

@@ -78,8 +78,11 @@ HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layou
     if (texture != nullptr && !texture->Upload(cache)) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    if (dirty & DirtySampler) {
-        ApplySampler();
+    // A texture of one level samples the same without a mip filter, and the rasteriser skips the
+    // level-of-detail work; the sampler is checked against the texture on every draw.
+    const bool singleLevel = texture != nullptr && texture->GetLevelCount() == 1;
+    if ((dirty & DirtySampler) || singleLevel != samplerSingleLevel) {
+        ApplySampler(singleLevel);
     }
     if (dirty & DirtyRenderStates) {
         ApplyRenderStates();
@@ -178,10 +181,12 @@ void GlDevice::ApplyViewport()
     cache.DepthRange(vp.MinZ, vp.MaxZ);
 }
 
-void GlDevice::ApplySampler()
+void GlDevice::ApplySampler(bool singleLevel)
 {
     const DWORD* stage = State().textureStageStates[0];
-    const GLint wanted[5] = {GlMinFilter(stage[D3DTSS_MINFILTER], stage[D3DTSS_MIPFILTER]),
+    samplerSingleLevel = singleLevel;
+    const DWORD mipFilter = singleLevel ? static_cast<DWORD>(D3DTEXF_NONE) : stage[D3DTSS_MIPFILTER];
+    const GLint wanted[5] = {GlMinFilter(stage[D3DTSS_MINFILTER], mipFilter),
                              GlMagFilter(stage[D3DTSS_MAGFILTER]), GlAddressMode(stage[D3DTSS_ADDRESSU]),
                              GlAddressMode(stage[D3DTSS_ADDRESSV]), static_cast<GLint>(stage[D3DTSS_BORDERCOLOR])};
     const GLenum names[4] = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T};
