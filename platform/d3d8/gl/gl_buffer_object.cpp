@@ -25,8 +25,10 @@ void GlBufferObject::NoteLock(UINT offset, UINT size, DWORD flags, UINT total)
     // Size 0 locks to the end, as the memory copy does.
     const UINT end = size == 0 ? total : offset + size;
     if (flags & D3DLOCK_DISCARD) {
-        // The old contents are given up: only what is written from now on must reach GL.
+        // The old contents are given up: only what is written from now on must reach GL. A buffer
+        // refilled this way is streamed, whatever its creation asked for.
         orphan = true;
+        usage = GL_STREAM_DRAW;
         dirtyBegin = offset;
         dirtyEnd = end;
         return;
@@ -40,7 +42,7 @@ void GlBufferObject::NoteLock(UINT offset, UINT size, DWORD flags, UINT total)
     }
 }
 
-bool GlBufferObject::Upload(GLenum target, const BYTE* data, UINT total, GlStateCache& cache)
+bool GlBufferObject::Upload(GLenum target, const BYTE* data, UINT total, UINT readEnd, GlStateCache& cache)
 {
     if (name == 0) {
         FW_GL_CHECK(gl::GenBuffers(1, &name));
@@ -72,9 +74,17 @@ bool GlBufferObject::Upload(GLenum target, const BYTE* data, UINT total, GlState
         cache.Count();
         orphan = false;
     }
-    FW_GL_CHECK(gl::BufferSubData(target, dirtyBegin, dirtyEnd - dirtyBegin, data + dirtyBegin));
+    // From the start of the noted range up to what the draw reads: one range stays noted, the tail.
+    const UINT end = readEnd < dirtyEnd ? readEnd : dirtyEnd;
+    if (end <= dirtyBegin) {
+        return true;
+    }
+    FW_GL_CHECK(gl::BufferSubData(target, dirtyBegin, end - dirtyBegin, data + dirtyBegin));
     cache.Count();
-    cache.Stats().uploadedBytes += dirtyEnd - dirtyBegin;
-    dirtyBegin = dirtyEnd = 0;
+    cache.Stats().uploadedBytes += end - dirtyBegin;
+    dirtyBegin = end;
+    if (dirtyBegin == dirtyEnd) {
+        dirtyBegin = dirtyEnd = 0;
+    }
     return true;
 }

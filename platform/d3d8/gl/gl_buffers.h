@@ -12,8 +12,11 @@ public:
                    DWORD usage, DWORD fvf, D3DPOOL pool);
 
     HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override;
-    // With the context current: binds the buffer object and uploads what changed.
-    bool Upload(GlStateCache& cache) { return object.Upload(GL_ARRAY_BUFFER, Data(), Size(), cache); }
+    // With the context current: binds the buffer object and uploads what changed below readEnd.
+    bool Upload(UINT readEnd, GlStateCache& cache)
+    {
+        return object.Upload(GL_ARRAY_BUFFER, Data(), Size(), readEnd, cache);
+    }
     GLuint Name() const { return object.Name(); }
 
 private:
@@ -28,7 +31,10 @@ public:
                   DWORD usage, D3DFORMAT format, D3DPOOL pool);
 
     HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override;
-    bool Upload(GlStateCache& cache) { return object.Upload(GL_ELEMENT_ARRAY_BUFFER, Data(), Size(), cache); }
+    bool Upload(UINT readEnd, GlStateCache& cache)
+    {
+        return object.Upload(GL_ELEMENT_ARRAY_BUFFER, Data(), Size(), readEnd, cache);
+    }
     GLuint Name() const { return object.Name(); }
     // The largest index of the whole buffer, kept until the next lock: most draws are checked
     // against it alone, so that a draw stays inside its vertices without a scan per draw.

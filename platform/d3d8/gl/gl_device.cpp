@@ -636,7 +636,9 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
     if (!scope.Ready()) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    result = PrepareDraw(type, layout);
+    // CheckVertexRange kept the end inside the buffer.
+    const auto lastVertex = static_cast<UINT>(startVertex + count - 1);
+    result = PrepareDraw(type, layout, lastVertex * State().streamStride + layout.size);
     if (FAILED(result)) {
         return result;
     }
@@ -677,14 +679,14 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UIN
     if (!scope.Ready()) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    result = PrepareDraw(type, layout);
+    result = PrepareDraw(type, layout, static_cast<UINT>(base + largest) * state.streamStride + layout.size);
     if (FAILED(result)) {
         return result;
     }
-    if (!indices->Upload(cache)) {
+    const UINT indexSize = indices->IndexSize();
+    if (!indices->Upload((startIndex + count) * indexSize, cache)) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    const UINT indexSize = indices->IndexSize();
     const auto offset = static_cast<std::uintptr_t>(startIndex) * indexSize;
     FW_GL_CHECK(gl::DrawElementsBaseVertex(GlPrimitiveMode(type), static_cast<GLsizei>(count),
                                            indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,

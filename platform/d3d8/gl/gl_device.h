@@ -115,7 +115,8 @@ private:
 
     // Checks a draw against its vertex format and buffer; the layout is filled on success.
     HRESULT CheckVertexRange(UINT firstVertex, UINT lastVertex, GlVertexLayout* layout) const;
-    HRESULT PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layout);
+    // vertexBytesRead: the end of the vertex bytes the draw reads, for the upload.
+    HRESULT PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layout, UINT vertexBytesRead);
     void ApplyVertexInput(const GlVertexLayout& layout);
     void ApplyRenderStates();
     void ApplyViewport();

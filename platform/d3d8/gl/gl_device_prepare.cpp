@@ -61,13 +61,13 @@ void CopyColor(float out[4], const D3DCOLORVALUE& c) { Copy4(out, c.r, c.g, c.b,
 
 } // namespace
 
-HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layout)
+HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layout, UINT vertexBytesRead)
 {
     const DeviceState& state = State();
     DeleteGarbage();
     cache.BindVertexArray(vertexArray);
     auto* vertices = static_cast<GlVertexBuffer*>(state.streamSource);
-    if (!vertices->Upload(cache)) {
+    if (!vertices->Upload(vertexBytesRead, cache)) {
         return D3DERR_DRIVERINTERNALERROR;
     }
     if ((dirty & DirtyVertexInput) || vertices->Name() != inputBuffer || state.vertexShader != inputFvf ||

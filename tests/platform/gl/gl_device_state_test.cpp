@@ -91,6 +91,50 @@ TEST_F(GlScene, CallCounterCountsOnlyWhatTheCacheDidNotSkip)
     buffer->Release();
 }
 
+TEST_F(GlScene, DrawsUploadOnlyTheRewrittenBytesTheyRead)
+{
+    // Two rectangles in one buffer, as the effect batches fill it: red on the left, green on the right.
+    const auto rect = [](float x1, float x2, D3DCOLOR color, XyzRhwColorTex* out) {
+        const float l = x1 - 0.5f;
+        const float r = x2 - 0.5f;
+        const XyzRhwColorTex corners[6] = {{l, -0.5f, 0.5f, 1, color, 0, 0}, {r, -0.5f, 0.5f, 1, color, 0, 0},
+                                           {l, 63.5f, 0.5f, 1, color, 0, 0}, {r, -0.5f, 0.5f, 1, color, 0, 0},
+                                           {r, 63.5f, 0.5f, 1, color, 0, 0}, {l, 63.5f, 0.5f, 1, color, 0, 0}};
+        std::memcpy(out, corners, sizeof corners);
+    };
+    constexpr UINT stride = sizeof(XyzRhwColorTex);
+    IDirect3DVertexBuffer8* buffer = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(64 * stride, D3DUSAGE_WRITEONLY, FvfXyzRhwColorTex, D3DPOOL_MANAGED, &buffer),
+              D3D_OK);
+    device->SetStreamSource(0, buffer, stride);
+    device->SetVertexShader(FvfXyzRhwColorTex);
+    const auto refill = [&](D3DCOLOR left, D3DCOLOR right) {
+        BYTE* bytes = nullptr;
+        ASSERT_EQ(buffer->Lock(0, 0, &bytes, D3DLOCK_DISCARD), D3D_OK);
+        rect(0, 32, left, reinterpret_cast<XyzRhwColorTex*>(bytes));
+        rect(32, 64, right, reinterpret_cast<XyzRhwColorTex*>(bytes) + 6);
+        buffer->Unlock();
+    };
+    const auto drawHalf = [&](UINT start) {
+        Gl().ResetStats();
+        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, start, 2), D3D_OK);
+        return Gl().Stats().uploadedBytes;
+    };
+    refill(0xFF0000FFu, 0xFF0000FFu);
+    drawHalf(0);
+    drawHalf(6);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    refill(0xFFFF0000u, 0xFF00FF00u);
+    // A draw of the first half sends the first half only; the second then sends its own, once.
+    EXPECT_EQ(drawHalf(0), 6 * stride);
+    EXPECT_EQ(drawHalf(6), 6 * stride);
+    EXPECT_EQ(drawHalf(6), 0u);
+    EXPECT_TRUE(IsRed(Pixel(10, 10)));
+    EXPECT_TRUE(IsGreen(Pixel(50, 10))) << "the second half must not draw the old blue bytes";
+    device->SetStreamSource(0, nullptr, 0);
+    buffer->Release();
+}
+
 TEST_F(GlScene, ResetFailsWhileDefaultPoolObjectsLiveAndDrawsAfterward)
 {
     IDirect3DVertexBuffer8* dynamic = nullptr;
