@@ -70,8 +70,12 @@ void DrawSparks()
         }
         const float t = ParticleAge(spark.birth, spark.life);
         const float f = 1.0f - t;
+        const D3DCOLOR color = PackColor(f, 0.8f * f, 0.4f * f, f);
+        if (AddsNothing(color)) {
+            continue;
+        }
         const D3DXVECTOR3 p = spark.start + spark.travel * t;
-        *PointBatch::NextPoint() = ColorVertex{p.x, p.y, p.z, PackColor(f, 0.8f * f, 0.4f * f, f)};
+        *PointBatch::NextPoint() = ColorVertex{p.x, p.y, p.z, color};
     }
     PointBatch::EndPoints();
 
@@ -113,6 +117,9 @@ void DrawFlashes()
             flash.brightness = k;
             const D3DCOLOR color = PackColor(k * flash.color.r, k * flash.color.g, k * flash.color.b, k * flash.color.a);
             FlashBrightness += k;
+            if (AddsNothing(color)) {
+                continue;
+            }
             BuildBillboard(flash.position, (t + flash.size) * 0.5f, color, Effects.viewRotation,
                            Effects.inverseViewRotation, QuadBatch::NextQuad());
         }
@@ -152,9 +159,13 @@ void DrawSmoke()
         r = r + base > limit ? limit : r + base;
         g = g + base > limit ? limit : g + base;
         b = b + base > limit ? limit : b + base;
+        const D3DCOLOR color = PackColor(r, g, b, base);
+        if (AddsNothing(color)) {
+            continue;
+        }
         const D3DXVECTOR3 centre(puff.position.x + 0.2f * age, puff.position.y, puff.position.z);
         TexturedVertex* quad = QuadBatch::NextQuad();
-        BuildBillboard(centre, (t + puff.size) * 0.5f, PackColor(r, g, b, base), Effects.viewRotation,
+        BuildBillboard(centre, (t + puff.size) * 0.5f, color, Effects.viewRotation,
                        Effects.inverseViewRotation, quad);
         const float du = 0.5f * static_cast<float>(puff.image & 1);
         const float dv = 0.5f * static_cast<float>(puff.image >> 1);

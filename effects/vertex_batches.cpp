@@ -80,6 +80,9 @@ ColorVertex* PointBatch::NextTriangle()
 
 void PointBatch::AddPoints(const D3DXVECTOR3* positions, int count, D3DCOLOR color)
 {
+    if (AddsNothing(color)) {
+        return;
+    }
     for (int i = 0; i < count; ++i) {
         *NextPoint() = ColorVertex{positions[i].x, positions[i].y, positions[i].z, color};
     }

@@ -5,13 +5,20 @@
 #include "d3dx/d3dx_math.h"
 #include "effects/vertex_formats.h"
 
+// The effects blend additively: a colour without red, green or blue changes no pixel, so whatever
+// would be drawn in it is left out.
+inline bool AddsNothing(D3DCOLOR color)
+{
+    return (color & 0x00FFFFFFu) == 0;
+}
+
 // Writes points or triangles into the point buffer. Callers set stream, format, texture, point size
 // and world transform first; a batch is ended with the end that matches what was written.
 struct PointBatch {
     static void Begin();
     static ColorVertex* NextPoint();
     static ColorVertex* NextTriangle();
-    // One point per position, all in one colour: the star figures of the bursts.
+    // One point per position, all in one colour: the star figures of the bursts (none once faded out).
     static void AddPoints(const D3DXVECTOR3* positions, int count, D3DCOLOR color);
     static void EndPoints();
     static void EndTriangles();

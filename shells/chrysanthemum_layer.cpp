@@ -65,6 +65,10 @@ void ChrysanthemumLayer::Draw()
             continue;
         }
         const DWORD color = PackColor(shell->color.r, shell->color.g, shell->color.b, shell->color.a);
+        // Blended by source alpha onto what is there: no alpha or no colour adds nothing.
+        if (AddsNothing(color) || (color >> 24) == 0) {
+            continue;
+        }
         for (int i = 0; i < shell->starCount; ++i) {
             EmitStar(shell->stars[i], color);
         }
