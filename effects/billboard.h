@@ -8,3 +8,13 @@
 // first template row toward the top of the screen and texture (0, 0) at the top-left. Always true.
 bool BuildBillboard(const D3DXVECTOR3& centre, float size, D3DCOLOR color, const D3DXMATRIX& viewRotation,
                     const D3DXMATRIX& inverseViewRotation, TexturedVertex out[6]);
+
+// Vertices of a trimmed billboard: an octagon fanned into six triangles.
+constexpr int TrimmedBillboardVertices = 18;
+
+// The same square trimmed to a regular octagon around a disc of radius reach (in halves of the side,
+// at most 1) with the square's texture coordinates: for round images dark outside that disc, the
+// same pixels from about 0.83 reach² of the square's fragments.
+void BuildTrimmedBillboard(const D3DXVECTOR3& centre, float size, float reach, D3DCOLOR color,
+                           const D3DXMATRIX& viewRotation, const D3DXMATRIX& inverseViewRotation,
+                           TexturedVertex out[TrimmedBillboardVertices]);

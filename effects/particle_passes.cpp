@@ -38,6 +38,31 @@ void SetAdditiveStates(IDirect3DDevice8* device)
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
 }
 
+// How far from the centre, in halves of the side, the flash and smoke images can show anything under
+// linear filtering: their lit texels end at 0.9 and 0.96 of it.
+constexpr float LightImageReach = 0.93f;
+constexpr float SmokeImageReach = 1.0f;
+// Puffs born at least this large (the bursts') are drawn magnified and trimmed. The rising shells'
+// small trail puffs are drawn minified, where the smaller mip levels spread light into the corners.
+constexpr float TrimmedSmokeSize = 1.0f;
+
+// A billboard trimmed to the image's round lit part (reach above 0) where a batch run holds one, else
+// the square; returns its vertices and their count.
+TexturedVertex* AddBillboard(const D3DXVECTOR3& centre, float size, float reach, D3DCOLOR color, int* count)
+{
+    if (reach > 0.0f && SharedEffects.batchCapacity >= TrimmedBillboardVertices) {
+        TexturedVertex* vertices = QuadBatch::NextTrimmedQuad();
+        BuildTrimmedBillboard(centre, size, reach, color, Effects.viewRotation, Effects.inverseViewRotation,
+                              vertices);
+        *count = TrimmedBillboardVertices;
+        return vertices;
+    }
+    TexturedVertex* vertices = QuadBatch::NextQuad();
+    BuildBillboard(centre, size, color, Effects.viewRotation, Effects.inverseViewRotation, vertices);
+    *count = 6;
+    return vertices;
+}
+
 void UseQuadBuffer(IDirect3DDevice8* device, EffectTexture texture)
 {
     device->SetTransform(D3DTS_WORLD, &Identity);
@@ -120,8 +145,8 @@ void DrawFlashes()
             if (AddsNothing(color)) {
                 continue;
             }
-            BuildBillboard(flash.position, (t + flash.size) * 0.5f, color, Effects.viewRotation,
-                           Effects.inverseViewRotation, QuadBatch::NextQuad());
+            int count = 0;
+            AddBillboard(flash.position, (t + flash.size) * 0.5f, LightImageReach, color, &count);
         }
         QuadBatch::End();
     }
@@ -164,12 +189,13 @@ void DrawSmoke()
             continue;
         }
         const D3DXVECTOR3 centre(puff.position.x + 0.2f * age, puff.position.y, puff.position.z);
-        TexturedVertex* quad = QuadBatch::NextQuad();
-        BuildBillboard(centre, (t + puff.size) * 0.5f, color, Effects.viewRotation,
-                       Effects.inverseViewRotation, quad);
+        int count = 0;
+        const float reach = puff.size >= TrimmedSmokeSize ? SmokeImageReach : 0.0f;
+        TexturedVertex* quad = AddBillboard(centre, (t + puff.size) * 0.5f, reach, color, &count);
+        // The puff's image is one quarter of the smoke texture.
         const float du = 0.5f * static_cast<float>(puff.image & 1);
         const float dv = 0.5f * static_cast<float>(puff.image >> 1);
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < count; ++i) {
             quad[i].u = 0.5f * quad[i].u + du;
             quad[i].v = 0.5f * quad[i].v + dv;
         }

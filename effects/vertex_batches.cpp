@@ -1,6 +1,7 @@
 // The point and quad writers.
 #include "effects/vertex_batches.h"
 
+#include "effects/billboard.h"
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
 
@@ -16,7 +17,7 @@ struct BatchState {
 BatchState Points;
 BatchState Quads;
 ColorVertex PointScratch[3];
-TexturedVertex QuadScratch[6];
+TexturedVertex QuadScratch[TrimmedBillboardVertices];
 
 void Lock(IDirect3DVertexBuffer8* buffer, BatchState& batch)
 {
@@ -111,12 +112,26 @@ void QuadBatch::Begin()
     Lock(SharedEffects.quadBuffer, Quads);
 }
 
-TexturedVertex* QuadBatch::NextQuad()
+namespace {
+
+TexturedVertex* NextQuadVertices(int vertices)
 {
-    if (Quads.count + 6 > SharedEffects.batchCapacity) {
+    if (Quads.count + vertices > SharedEffects.batchCapacity) {
         Flush(SharedEffects.quadBuffer, Quads, D3DPT_TRIANGLELIST, static_cast<UINT>(Quads.count / 3));
     }
-    return Take(Quads, 6, QuadScratch);
+    return Take(Quads, vertices, QuadScratch);
+}
+
+} // namespace
+
+TexturedVertex* QuadBatch::NextQuad()
+{
+    return NextQuadVertices(6);
+}
+
+TexturedVertex* QuadBatch::NextTrimmedQuad()
+{
+    return NextQuadVertices(TrimmedBillboardVertices);
 }
 
 void QuadBatch::End()

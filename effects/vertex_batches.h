@@ -28,5 +28,7 @@ struct PointBatch {
 struct QuadBatch {
     static void Begin();
     static TexturedVertex* NextQuad();
+    // Room for a trimmed billboard (TrimmedBillboardVertices); only when the batch capacity holds one.
+    static TexturedVertex* NextTrimmedQuad();
     static void End();
 };

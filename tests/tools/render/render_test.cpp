@@ -2,11 +2,17 @@
 // generated media, read back from the back buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
+#include "effects/billboard.h"
+#include "effects/effect_context.h"
+#include "effects/effect_resources.h"
 #include "effects/particle_pool.h"
+#include "effects/vertex_batches.h"
 #include "tools/render/offline_show.h"
 #include "tools/render/render_script.h"
 
@@ -145,6 +151,82 @@ TEST(OfflineShow, ABurstLightsTheSkyAndTheSeaWithTheGeneratedMedia)
     EXPECT_GT(seaBefore, 0) << "the sea shows under the global ambient";
     EXPECT_GT(seaLit, seaBefore);
 
+    show.Close();
+    std::filesystem::current_path(previous);
+}
+
+TEST(OfflineShow, TrimmedFlashAndSmokeBillboardsDrawWhatTheirSquaresDraw)
+{
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(FIREWORKS_BIN_DIR);
+    OfflineShowOptions options;
+    options.width = 320;
+    options.height = 240;
+    options.sea = false;
+    OfflineShow show;
+    std::string error;
+    ASSERT_TRUE(show.Open(options, error)) << error;
+    // One empty frame leaves the view and the additive states of the effect passes in place.
+    show.Frame(0.01f, 0.01f, false);
+    IDirect3DDevice8* device = show.Device();
+    device->SetStreamSource(0, SharedEffects.quadBuffer, sizeof(TexturedVertex));
+    device->SetVertexShader(TexturedVertexFVF);
+
+    // Drawn magnified, as the flashes and the bursts' puffs are: the octagon's corners cut only dark
+    // texels, and its other triangulation moves interpolated values by at most one level.
+    const D3DXVECTOR3 centre(0.3f, 3.4f, 0.2f);
+    const auto draw = [&](EffectTexture texture, float reach, float cellU, float cellV, float cell) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        device->SetTexture(0, SharedEffects.textures[texture]);
+        QuadBatch::Begin();
+        TexturedVertex* vertices = nullptr;
+        int count = 6;
+        if (reach > 0.0f) {
+            vertices = QuadBatch::NextTrimmedQuad();
+            BuildTrimmedBillboard(centre, 4.0f, reach, 0xFFFFFFFFu, Effects.viewRotation, Effects.inverseViewRotation,
+                                  vertices);
+            count = TrimmedBillboardVertices;
+        } else {
+            vertices = QuadBatch::NextQuad();
+            BuildBillboard(centre, 4.0f, 0xFFFFFFFFu, Effects.viewRotation, Effects.inverseViewRotation, vertices);
+        }
+        for (int i = 0; i < count; ++i) {
+            vertices[i].u = cell * vertices[i].u + cellU;
+            vertices[i].v = cell * vertices[i].v + cellV;
+        }
+        QuadBatch::End();
+        return ReadBack(device);
+    };
+    struct Case {
+        EffectTexture texture;
+        float reach;
+        float cellU;
+        float cellV;
+        float cell;
+    };
+    for (const Case& c : {Case{TextureLight, 0.93f, 0.0f, 0.0f, 1.0f}, Case{TextureSmoke, 1.0f, 0.5f, 0.0f, 0.5f},
+                          Case{TextureSmoke, 1.0f, 0.0f, 0.5f, 0.5f}}) {
+        const Pixels square = draw(c.texture, 0.0f, c.cellU, c.cellV, c.cell);
+        const Pixels trimmed = draw(c.texture, c.reach, c.cellU, c.cellV, c.cell);
+        ASSERT_EQ(square.argb.size(), trimmed.argb.size());
+        int lit = 0;
+        int differing = 0;
+        int largest = 0;
+        for (std::size_t i = 0; i < square.argb.size(); ++i) {
+            lit += Brightness(square.argb[i]) > 0 ? 1 : 0;
+            int worst = 0;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const int a = static_cast<int>((square.argb[i] >> shift) & 0xFF);
+                const int b = static_cast<int>((trimmed.argb[i] >> shift) & 0xFF);
+                worst = std::max(worst, std::abs(a - b));
+            }
+            differing += worst > 0 ? 1 : 0;
+            largest = std::max(largest, worst);
+        }
+        EXPECT_GT(lit, 5000) << c.texture;
+        EXPECT_LE(largest, 1) << c.texture;
+        EXPECT_LT(differing, lit / 100) << c.texture;
+    }
     show.Close();
     std::filesystem::current_path(previous);
 }
