@@ -149,6 +149,9 @@ private:
     GLuint uniformBuffer = 0;
     GLuint sampler = 0;
     GlFixedUniforms uniforms{};
+    // What the uniform buffer holds, once sent: uploads skip the bytes that did not change.
+    GlFixedUniforms sentUniforms{};
+    bool uniformsSent = false;
     size_t uniformsDirtyBegin = 0;
     size_t uniformsDirtyEnd = 0;
     // What the vertex array was last set up for.

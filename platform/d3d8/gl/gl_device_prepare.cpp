@@ -293,14 +293,33 @@ void GlDevice::NoteUniforms(const void* first, size_t bytes)
 
 void GlDevice::UploadUniforms()
 {
-    if (uniformsDirtyBegin == uniformsDirtyEnd) {
+    size_t begin = uniformsDirtyBegin;
+    size_t end = uniformsDirtyEnd;
+    uniformsDirtyBegin = uniformsDirtyEnd = 0;
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(&uniforms);
+    BYTE* sent = reinterpret_cast<BYTE*>(&sentUniforms);
+    // A refilled group often holds what GL has already (the lights when only the world moved).
+    if (uniformsSent) {
+        while (begin < end && bytes[begin] == sent[begin]) {
+            ++begin;
+        }
+        while (end > begin && bytes[end - 1] == sent[end - 1]) {
+            --end;
+        }
+    }
+    if (begin == end) {
         return;
     }
+    if (!uniformsSent) {
+        // The buffer starts undefined: the first upload sends the whole block.
+        begin = 0;
+        end = sizeof(GlFixedUniforms);
+        uniformsSent = true;
+    }
     cache.BindUniformBuffer(uniformBuffer);
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(&uniforms);
-    FW_GL_CHECK(gl::BufferSubData(GL_UNIFORM_BUFFER, static_cast<GLintptr>(uniformsDirtyBegin),
-                                  static_cast<GLsizeiptr>(uniformsDirtyEnd - uniformsDirtyBegin),
-                                  bytes + uniformsDirtyBegin));
+    FW_GL_CHECK(gl::BufferSubData(GL_UNIFORM_BUFFER, static_cast<GLintptr>(begin),
+                                  static_cast<GLsizeiptr>(end - begin), bytes + begin));
     cache.Count();
-    uniformsDirtyBegin = uniformsDirtyEnd = 0;
+    cache.Stats().uploadedBytes += end - begin;
+    std::memcpy(sent + begin, bytes + begin, end - begin);
 }

@@ -91,7 +91,7 @@ TEST_F(GlScene, CallCounterCountsOnlyWhatTheCacheDidNotSkip)
     buffer->Release();
 }
 
-TEST_F(GlScene, DrawsUploadOnlyTheRewrittenBytesTheyRead)
+TEST_F(GlScene, DrawsUploadOnlyTheRewrittenBytesAndUniformsTheyRead)
 {
     // Two rectangles in one buffer, as the effect batches fill it: red on the left, green on the right.
     const auto rect = [](float x1, float x2, D3DCOLOR color, XyzRhwColorTex* out) {
@@ -131,6 +131,21 @@ TEST_F(GlScene, DrawsUploadOnlyTheRewrittenBytesTheyRead)
     EXPECT_EQ(drawHalf(6), 0u);
     EXPECT_TRUE(IsRed(Pixel(10, 10)));
     EXPECT_TRUE(IsGreen(Pixel(50, 10))) << "the second half must not draw the old blue bytes";
+
+    // A moved world sends its world-view matrix, not the lights and states filled with it; a change
+    // undone before the next draw sends nothing.
+    D3DMATRIX world{};
+    world._11 = world._22 = world._33 = world._44 = 1.0f;
+    world._41 = 0.5f;
+    device->SetTransform(D3DTS_WORLD, &world);
+    const std::uint64_t moved = drawHalf(0);
+    EXPECT_GT(moved, 0u);
+    EXPECT_LE(moved, sizeof(float) * 16);
+    world._41 = 0.25f;
+    device->SetTransform(D3DTS_WORLD, &world);
+    world._41 = 0.5f;
+    device->SetTransform(D3DTS_WORLD, &world);
+    EXPECT_EQ(drawHalf(0), 0u);
     device->SetStreamSource(0, nullptr, 0);
     buffer->Release();
 }
