@@ -17,10 +17,11 @@ struct TextureFile {
     UINT mipLevels;
 };
 
-// The flash quads are always drawn larger than Light.bmp, so its smaller levels would never be read.
+// The flash quads and the bursts' smoke are always drawn larger than their images, so smaller levels
+// would never be read; sampling without them saves the rasteriser the level-of-detail work.
 constexpr TextureFile TextureFiles[EffectTextureCount] = {
     {"Star.bmp", 5}, {"Launch.bmp", 5}, {"Shine.bmp", 5}, {"Shine2.bmp", 5},
-    {"Random.bmp", 5}, {"Smoke.bmp", 7}, {"Light.bmp", 1},
+    {"Random.bmp", 5}, {"Smoke.bmp", 7}, {"Light.bmp", 1}, {"Smoke.bmp", 1},
 };
 
 constexpr DWORD MinBatchCapacity = 6;

@@ -1,4 +1,4 @@
-// The device resources every effect shares: seven textures, the point and quad buffers, and the
+// The device resources every effect shares: the textures, the point and quad buffers, and the
 // render states that make points additive, distance-scaled sprites.
 #pragma once
 
@@ -12,6 +12,8 @@ enum EffectTexture : int {
     TextureRandom,
     TextureSmoke,
     TextureLight,
+    // Smoke.bmp again without mip levels, for the bursts' puffs, which are always drawn magnified.
+    TextureBurstSmoke,
     EffectTextureCount,
 };
 

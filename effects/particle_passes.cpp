@@ -42,9 +42,10 @@ void SetAdditiveStates(IDirect3DDevice8* device)
 // linear filtering: their lit texels end at 0.9 and 0.96 of it.
 constexpr float LightImageReach = 0.93f;
 constexpr float SmokeImageReach = 1.0f;
-// Puffs born at least this large (the bursts') are drawn magnified and trimmed. The rising shells'
-// small trail puffs are drawn minified, where the smaller mip levels spread light into the corners.
-constexpr float TrimmedSmokeSize = 1.0f;
+// Puffs born at least this large (the bursts') are drawn magnified: trimmed, and from the smoke image
+// without mip levels. The rising shells' small trail puffs are drawn minified, from the mip levels,
+// which spread light into the corners.
+constexpr float BurstSmokeSize = 1.0f;
 
 // A billboard trimmed to the image's round lit part (reach above 0) where a batch run holds one, else
 // the square; returns its vertices and their count.
@@ -155,16 +156,22 @@ void DrawFlashes()
     }
 }
 
-void DrawSmoke()
+namespace {
+
+// One batch of the puffs of one kind: the trail puffs or the bursts'.
+void DrawPuffs(bool burstPuffs)
 {
-    Expire<SmokePuff>(SmokePool);
-    if (SmokePool.activeList == nullptr) {
-        return;
-    }
-    UseQuadBuffer(Effects.device, TextureSmoke);
-    QuadBatch::Begin();
+    bool begun = false;
     for (ParticleRecord* record = SmokePool.activeList; record != nullptr; record = record->next) {
         const SmokePuff& puff = *static_cast<const SmokePuff*>(record);
+        if ((puff.size >= BurstSmokeSize) != burstPuffs) {
+            continue;
+        }
+        if (!begun) {
+            UseQuadBuffer(Effects.device, burstPuffs ? TextureBurstSmoke : TextureSmoke);
+            QuadBatch::Begin();
+            begun = true;
+        }
         float r = 0.0f;
         float g = 0.0f;
         float b = 0.0f;
@@ -190,8 +197,8 @@ void DrawSmoke()
         }
         const D3DXVECTOR3 centre(puff.position.x + 0.2f * age, puff.position.y, puff.position.z);
         int count = 0;
-        const float reach = puff.size >= TrimmedSmokeSize ? SmokeImageReach : 0.0f;
-        TexturedVertex* quad = AddBillboard(centre, (t + puff.size) * 0.5f, reach, color, &count);
+        TexturedVertex* quad =
+            AddBillboard(centre, (t + puff.size) * 0.5f, burstPuffs ? SmokeImageReach : 0.0f, color, &count);
         // The puff's image is one quarter of the smoke texture.
         const float du = 0.5f * static_cast<float>(puff.image & 1);
         const float dv = 0.5f * static_cast<float>(puff.image >> 1);
@@ -200,5 +207,20 @@ void DrawSmoke()
             quad[i].v = 0.5f * quad[i].v + dv;
         }
     }
-    QuadBatch::End();
+    if (begun) {
+        QuadBatch::End();
+    }
+}
+
+} // namespace
+
+void DrawSmoke()
+{
+    Expire<SmokePuff>(SmokePool);
+    if (SmokePool.activeList == nullptr) {
+        return;
+    }
+    // Additive blending adds the same whatever the order: the two kinds draw one after the other.
+    DrawPuffs(false);
+    DrawPuffs(true);
 }

@@ -127,7 +127,7 @@ TEST(EffectFrame, SparksLayersFlashesAndSmokeAreDrawnInThatOrder)
     EXPECT_EQ(order, (std::vector<IDirect3DBaseTexture8*>{SharedEffects.textures[TextureStar],
                                                           SharedEffects.textures[TextureShine],
                                                           SharedEffects.textures[TextureLight],
-                                                          SharedEffects.textures[TextureSmoke]}));
+                                                          SharedEffects.textures[TextureBurstSmoke]}));
 }
 
 TEST(EffectFrame, ASteadyFrameWithFullPoolsAllocatesNothing)

@@ -226,7 +226,7 @@ TEST(SmokePass, APuffFarFromFlashesIsAFadingNeutralGreyThatDrifts)
     Effects.time = 2.0f;
     scene.device->Clear();
     DrawSmoke();
-    const auto draws = DrawsWithTexture(*scene.device, TextureSmoke);
+    const auto draws = DrawsWithTexture(*scene.device, TextureBurstSmoke);
     ASSERT_EQ(draws.size(), 1u);
     const TexturedVertex v = draws[0]->Vertex<TexturedVertex>(0);
     // base = (1 - 0.5) * 0.8 * 0.5 = 0.2 in every channel and in alpha.
@@ -247,7 +247,7 @@ TEST(SmokePass, AFlashTintsANearbyPuffAtMostToTwiceItsGrey)
     DrawFlashes();
     scene.device->Clear();
     DrawSmoke();
-    const auto draws = DrawsWithTexture(*scene.device, TextureSmoke);
+    const auto draws = DrawsWithTexture(*scene.device, TextureBurstSmoke);
     ASSERT_EQ(draws.size(), 1u);
     const D3DXCOLOR c(draws[0]->Vertex<TexturedVertex>(0).color);
     // base 0.4, limit 0.8: the red flash pushes red to the limit and green a little above grey.
@@ -274,7 +274,7 @@ TEST(SmokePass, ImageThreeShowsTheLowerRightQuarter)
     ASSERT_EQ(static_cast<SmokePuff*>(SmokePool.activeList)->image, 3);
     scene.device->Clear();
     DrawSmoke();
-    const auto draws = DrawsWithTexture(*scene.device, TextureSmoke);
+    const auto draws = DrawsWithTexture(*scene.device, TextureBurstSmoke);
     ASSERT_EQ(draws.size(), 1u);
     float lowestU = 1.0f;
     float highestV = 0.0f;

@@ -204,8 +204,8 @@ TEST(OfflineShow, TrimmedFlashAndSmokeBillboardsDrawWhatTheirSquaresDraw)
         float cellV;
         float cell;
     };
-    for (const Case& c : {Case{TextureLight, 0.93f, 0.0f, 0.0f, 1.0f}, Case{TextureSmoke, 1.0f, 0.5f, 0.0f, 0.5f},
-                          Case{TextureSmoke, 1.0f, 0.0f, 0.5f, 0.5f}}) {
+    for (const Case& c : {Case{TextureLight, 0.93f, 0.0f, 0.0f, 1.0f}, Case{TextureBurstSmoke, 1.0f, 0.5f, 0.0f, 0.5f},
+                          Case{TextureBurstSmoke, 1.0f, 0.0f, 0.5f, 0.5f}}) {
         const Pixels square = draw(c.texture, 0.0f, c.cellU, c.cellV, c.cell);
         const Pixels trimmed = draw(c.texture, c.reach, c.cellU, c.cellV, c.cell);
         ASSERT_EQ(square.argb.size(), trimmed.argb.size());
