@@ -130,6 +130,8 @@ public:
     // Recursive; whoever holds it owns the drawing context.
     CRITICAL_SECTION RenderLock;
 
+    // The module the resources are loaded from, as Startup received it.
+    HINSTANCE moduleInstance = nullptr;
     // The render thread's handle from _beginthread; 0 until started.
     std::uintptr_t renderThread = 0;
     // Set when the program ends because of a failure: a Fatal report or a frame that failed.
