@@ -13,7 +13,8 @@ int PassSleepMilliseconds(float frameTime, float passLength)
     if (!(passLength < frameTime)) {
         return 0;
     }
-    const float remaining = (frameTime - passLength) * 1000.0f;
+    // In double, as the stored 32-bit values are: 0.01f then leaves 9.9999998 ms, not 10.
+    const double remaining = (static_cast<double>(frameTime) - static_cast<double>(passLength)) * 1000.0;
     const int milliseconds = static_cast<int>(std::trunc(remaining)) - 1;
     return milliseconds > 0 ? milliseconds : 0;
 }
