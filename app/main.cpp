@@ -2,9 +2,12 @@
 // display can be opened, and otherwise the show until its window closes.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "app/show_app.h"
 #include "framework/app_entry.h"
+#include "media/media_lookup.h"
 #include "platform/win/display_probe.h"
 #include "resources/program_resources.h"
 
@@ -22,6 +25,20 @@ constexpr const char* HelpText =
     "  Esc          quit\n"
     "\n"
     "To draw the show into image files without a window, use fireworks-render.\n";
+
+// The effect textures are read from the working folder. Started from elsewhere (a desktop menu, a
+// terminal in the home folder), the show works in its media folder instead; it writes no files.
+void EnterMediaFolder()
+{
+    std::error_code error;
+    if (std::filesystem::exists("Star.bmp", error)) {
+        return;
+    }
+    const std::filesystem::path folder = RegistryMediaFolder();
+    if (!folder.empty() && std::filesystem::exists(folder / "Star.bmp", error)) {
+        std::filesystem::current_path(folder, error);
+    }
+}
 
 } // namespace
 
@@ -44,6 +61,7 @@ int main(int argc, char** argv)
                    stderr);
         return 1;
     }
+    EnterMediaFolder();
     static ShowApp show;
     return RunApplication(show, ProgramInstance());
 }

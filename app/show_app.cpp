@@ -4,6 +4,7 @@
 #include "app/ground_grid.h"
 #include "app/launch_handlers.h"
 #include "app/show_scene.h"
+#include "app/show_trace.h"
 #include "effects/effect_context.h"
 #include "effects/effects_lifecycle.h"
 #include "media/bitmap_font.h"
@@ -20,12 +21,20 @@ ShowApp& Show()
     return *static_cast<ShowApp*>(AppFramework::Instance());
 }
 
+// Under RenderLock, after the change: the eye is the one the new mode starts from.
+void TraceCamera(const ShowApp& show)
+{
+    ShowTrace("camera %d eye %.2f %.2f %.2f", show.camera.cameraIndex, show.camera.eye.x, show.camera.eye.y,
+              show.camera.eye.z);
+}
+
 // The acting commands; each reaches the one application object of the process.
 void CameraNextCommand()
 {
     ShowApp& show = Show();
     EnterCriticalSection(&show.RenderLock);
     show.NextCamera();
+    TraceCamera(show);
     LeaveCriticalSection(&show.RenderLock);
 }
 
@@ -34,6 +43,7 @@ void CameraPrevCommand()
     ShowApp& show = Show();
     EnterCriticalSection(&show.RenderLock);
     show.PreviousCamera();
+    TraceCamera(show);
     LeaveCriticalSection(&show.RenderLock);
 }
 
@@ -42,12 +52,16 @@ void StatusToggleCommand()
     ShowApp& show = Show();
     EnterCriticalSection(&show.RenderLock);
     show.statusVisible = !show.statusVisible;
+    const bool visible = show.statusVisible;
     LeaveCriticalSection(&show.RenderLock);
+    ShowTrace("status %s", visible ? "on" : "off");
 }
 
 void FullScreenToggleCommand()
 {
-    Show().SwitchFullScreen();
+    ShowApp& show = Show();
+    show.SwitchFullScreen();
+    ShowTrace("fullscreen %s", show.windowed ? "off" : "on");
 }
 
 void QuitCommand()
@@ -134,6 +148,11 @@ HRESULT ShowApp::DrawFrame()
     DrawShowScene(device, camera.view, sea);
     if (statusVisible) {
         DrawStatusText(device, *StatusFont, FrameStatsText, camera.eye, camera.cameraIndex);
+    }
+    if (ShowTraceEnabled() && !(time - lastTraceTime < 1.0f)) {
+        lastTraceTime = time;
+        ShowTrace("frame time %.2f fps %.1f size %ux%u", time, static_cast<double>(fps), backBufferDesc.Width,
+                  backBufferDesc.Height);
     }
     return S_OK;
 }

@@ -48,4 +48,8 @@ public:
     // Changed under RenderLock by the window thread, read by the frame.
     bool statusVisible = true;
     CD3DFile* sea = nullptr;
+
+private:
+    // Application time of the last frame-rate line of the trace.
+    float lastTraceTime = -1.0f;
 };

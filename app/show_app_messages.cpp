@@ -2,6 +2,8 @@
 // release, and a left click launches a firework.
 #include "app/show_app.h"
 
+#include "app/show_trace.h"
+
 #include "shells/chrysanthemum_layer.h"
 
 LRESULT ShowApp::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -25,10 +27,13 @@ LRESULT ShowApp::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         } else if (wParam == 'M') {
             EnterCriticalSection(&RenderLock);
             TextureStageResetFlag = !TextureStageResetFlag;
+            const bool flag = TextureStageResetFlag;
             LeaveCriticalSection(&RenderLock);
+            ShowTrace("texture stage reset %s", flag ? "on" : "off");
         }
     } else if (message == WM_LBUTTONDOWN) {
         fireworkTypes.LaunchRandomFirework();
+        ShowTrace("launch");
     }
     return AppFramework::HandleMessage(hwnd, message, wParam, lParam);
 }
