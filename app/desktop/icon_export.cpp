@@ -1,0 +1,39 @@
+// Writes the program's window icon as a PNG file, for the desktop's icon theme at install time.
+#include <stb_image_write.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "resources/program_resources.h"
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fputs("usage: fireworks-icon <output.png>\n", stderr);
+        return 2;
+    }
+    const ResourceModule* module = ModuleFromHinstance(ProgramInstance());
+    for (std::size_t i = 0; i < module->iconCount; ++i) {
+        const IconResource& icon = module->icons[i];
+        if (icon.id != IDI_MAIN_ICON) {
+            continue;
+        }
+        // The resource packs each pixel as 0xRRGGBBAA; PNG wants the bytes in that order.
+        std::vector<std::uint8_t> rgba;
+        rgba.reserve(static_cast<std::size_t>(icon.width) * icon.height * 4);
+        for (int p = 0; p < icon.width * icon.height; ++p) {
+            const std::uint32_t pixel = icon.pixels[p];
+            for (int shift = 24; shift >= 0; shift -= 8) {
+                rgba.push_back(static_cast<std::uint8_t>(pixel >> shift));
+            }
+        }
+        if (stbi_write_png(argv[1], icon.width, icon.height, 4, rgba.data(), icon.width * 4) == 0) {
+            std::fprintf(stderr, "fireworks-icon: cannot write %s\n", argv[1]);
+            return 1;
+        }
+        return 0;
+    }
+    std::fputs("fireworks-icon: the program has no main icon\n", stderr);
+    return 1;
+}
