@@ -264,6 +264,29 @@ TEST_F(FireworksE2eTest, TwentyRapidClicksLaunchTwentyAndThePaceHolds)
     ExpectCleanExit();
 }
 
+// The process entry answers --help and --version at once, and without a display it says where to turn
+// in one line instead of showing a message box.
+TEST(ProgramEntryTest, HelpVersionAndNoDisplay)
+{
+    const CommandResult help = RunCommand({FIREWORKS_PROGRAM, "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.output.find("left click"), std::string::npos) << help.output;
+    const CommandResult version = RunCommand({FIREWORKS_PROGRAM, "--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.output.rfind("fireworks ", 0), 0u) << version.output;
+
+    ChildProcess headless;
+    ASSERT_TRUE(headless.Start({"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", FIREWORKS_PROGRAM},
+                               {"FIREWORKS_MESSAGE_BOX=", "FIREWORKS_TRACE=stdout"}));
+    const std::optional<int> code = headless.Wait(20s);
+    ASSERT_TRUE(code.has_value()) << "the program waited for something";
+    EXPECT_EQ(*code, 1);
+    const std::string error = headless.Stderr();
+    EXPECT_NE(error.find("fireworks-render"), std::string::npos) << error;
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+    EXPECT_TRUE(headless.Lines().empty());
+}
+
 // The program and its media copied into a folder of its own, as an install would lay them out,
 // without one file; neither the working folder nor the data folder beside the program holds it.
 class MissingMediaTest : public FireworksE2eTest, public ::testing::WithParamInterface<const char*> {};
