@@ -236,6 +236,10 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
     }
     const HWND window = HandleOf(*record);
     const bool fullScreen = (SDL_GetWindowFlags(record->sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (record->wasFullScreen && !fullScreen) {
+        ApplyWindowStyle(*record, true);
+    }
+    record->wasFullScreen = fullScreen;
     switch (event.event) {
     case SDL_WINDOWEVENT_CLOSE:
         QueueInputMessage(window, WM_CLOSE, 0, 0);

@@ -58,6 +58,8 @@ struct WindowRecord {
     int expectedHeight = -1;
     // The menu bar's item under the pointer or open (-1 for none).
     int barHot = -1;
+    // Whether the window covered the screen when its last event came.
+    bool wasFullScreen = false;
 };
 
 // Window records by handle; null for a handle that names no live window of this layer.
@@ -74,6 +76,9 @@ void ForEachWindowRecord(void (*visit)(WindowRecord&, void*), void* data);
 // Height of the strip above the client area: the bar when a menu is attached and the window is not
 // full-screen.
 int BarHeightOf(const WindowRecord& record);
+// Shows the style's decorations and resizability; force re-sends them (after the window left full
+// screen, where the window manager dropped them).
+void ApplyWindowStyle(WindowRecord& record, bool force);
 // Re-reads the window's size and refreshes the bar image and the overlay's strip height.
 void RefreshMenuBar(WindowRecord& record);
 // Client size of the window from its current outer size.

@@ -55,19 +55,25 @@ void SetIcon(SDL_Window* window, HICON icon)
     }
 }
 
-void ApplyStyle(WindowRecord& record)
+} // namespace
+
+void ApplyWindowStyle(WindowRecord& record, bool force)
 {
     const bool decorated = (record.style & WS_CAPTION) != 0 || (record.style & WS_POPUP) == 0;
+    const bool resizable = (record.style & WS_THICKFRAME) != 0;
+    if (force) {
+        // SDL skips a change to what it believes is set; flip first so the window manager hears it.
+        SDL_SetWindowBordered(record.sdl, decorated ? SDL_FALSE : SDL_TRUE);
+        SDL_SetWindowResizable(record.sdl, resizable ? SDL_FALSE : SDL_TRUE);
+    }
     SDL_SetWindowBordered(record.sdl, decorated ? SDL_TRUE : SDL_FALSE);
-    SDL_SetWindowResizable(record.sdl, (record.style & WS_THICKFRAME) != 0 ? SDL_TRUE : SDL_FALSE);
+    SDL_SetWindowResizable(record.sdl, resizable ? SDL_TRUE : SDL_FALSE);
     if (record.style & WS_VISIBLE) {
         SDL_ShowWindow(record.sdl);
     } else {
         SDL_HideWindow(record.sdl);
     }
 }
-
-} // namespace
 
 WindowRecord* FindWindowRecord(HWND window)
 {
@@ -348,7 +354,7 @@ LONG SetWindowLongA(HWND window, int index, LONG value)
     }
     const LONG previous = static_cast<LONG>(record->style);
     record->style = static_cast<DWORD>(value);
-    ApplyStyle(*record);
+    ApplyWindowStyle(*record, false);
     RefreshMenuBar(*record);
     return previous;
 }
