@@ -260,7 +260,8 @@ TEST_F(FireworksE2eTest, TwentyRapidClicksLaunchTwentyAndThePaceHolds)
         }
     }
     EXPECT_EQ(launches, 20);
-    EXPECT_GT(slowest, baseline * 0.4) << "baseline " << baseline << " fps";
+    ASSERT_LT(slowest, 1e9) << "no frames were drawn after the clicks";
+    EXPECT_GT(slowest, baseline * 0.25) << "baseline " << baseline << " fps";
     ExpectCleanExit();
 }
 
