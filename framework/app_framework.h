@@ -44,7 +44,6 @@ struct PendingEvent {
 class AppFramework {
 public:
     AppFramework();
-    virtual ~AppFramework();
     AppFramework(const AppFramework&) = delete;
     AppFramework& operator=(const AppFramework&) = delete;
 
@@ -67,6 +66,8 @@ public:
     virtual HRESULT InvalidateDeviceResources() { return S_OK; }
     virtual HRESULT DestroyDeviceResources() { return S_OK; }
     virtual HRESULT ShutdownScene() { return S_OK; }
+    // Declared after the hooks, which so keep the first fifteen slots.
+    virtual ~AppFramework();
 
     // Device table and choice.
     HRESULT EnumerateDevices();

@@ -70,9 +70,15 @@ HRESULT AppFramework::CheckResize()
     }
 
     ready = false;
-    presentParams.BackBufferWidth = static_cast<UINT>(width);
-    presentParams.BackBufferHeight = static_cast<UINT>(height);
-    if (FAILED(ResetDevice())) {
+    HRESULT hr;
+    {
+        // The render thread reads the parameters when it resets a lost device.
+        RenderLockHold hold(RenderLock);
+        presentParams.BackBufferWidth = static_cast<UINT>(width);
+        presentParams.BackBufferHeight = static_cast<UINT>(height);
+        hr = ResetDevice();
+    }
+    if (FAILED(hr)) {
         return ReportError(D3DAPPERR_RESIZEFAILED, ErrorSeverity::Fatal);
     }
     ready = true;
