@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "platform/win/window_messages.h"
 
@@ -45,14 +46,17 @@ const AcceleratorResource Accelerators[] = {
     {IDR_MAIN_ACCEL, MainAccelerators, std::size(MainAccelerators)},
 };
 
-// Pixels packed as 0xRRGGBBAA.
+// Pixels are R, G, B, A bytes in memory order.
 std::uint32_t Pack(float r, float g, float b, float a)
 {
-    auto byte = [](float v) { return static_cast<std::uint32_t>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
-    return (byte(r) << 24) | (byte(g) << 16) | (byte(b) << 8) | byte(a);
+    auto byte = [](float v) { return static_cast<std::uint8_t>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
+    const std::uint8_t bytes[4] = {byte(r), byte(g), byte(b), byte(a)};
+    std::uint32_t pixel = 0;
+    std::memcpy(&pixel, bytes, sizeof(pixel));
+    return pixel;
 }
 
-// A night-blue disc with twelve golden rays and a white-hot centre.
+// A night-blue disc with eight golden rays, sparks at their tips and a white-hot centre.
 std::array<std::uint32_t, IconSize * IconSize> DrawIcon()
 {
     std::array<std::uint32_t, IconSize * IconSize> pixels{};
@@ -64,8 +68,8 @@ std::array<std::uint32_t, IconSize * IconSize> DrawIcon()
             const float radius = std::sqrt(dx * dx + dy * dy) / (IconSize * 0.5f);
             const float angle = std::atan2(dy, dx);
             // Rays narrow with distance; sparks sit at their tips.
-            const float ray = std::pow(std::max(0.0f, std::cos(angle * 6.0f)), 24.0f * radius + 2.0f);
-            const float tip = std::exp(-std::pow((radius - 0.78f) * 9.0f, 2.0f)) * ray;
+            const float ray = std::pow(std::max(0.0f, std::cos(angle * 8.0f)), 6.0f * radius + 1.0f);
+            const float tip = std::exp(-std::pow((radius - 0.72f) * 7.0f, 2.0f)) * std::sqrt(ray) * 1.5f;
             const float glow = std::exp(-radius * radius * 18.0f);
             const float burst = std::min(1.0f, ray * (1.0f - radius) * 1.6f + tip + glow);
             const float disc = radius < 1.0f ? std::min(1.0f, (1.0f - radius) * 8.0f) : 0.0f;
