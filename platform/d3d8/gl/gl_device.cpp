@@ -428,11 +428,12 @@ HRESULT GlDevice::ReadBackBuffer(BYTE* bits, INT pitch, UINT width, UINT height,
     const UINT bytesPerPixel = D3DFormatBytesPerPixel(format);
     // The offscreen back buffer is read; GL counts rows from the bottom.
     const GLint bottom = drawableHeight - static_cast<GLint>(height);
+    FW_GL_CHECK(gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
     FW_GL_CHECK(gl::PixelStorei(GL_PACK_ROW_LENGTH, pitch / static_cast<INT>(bytesPerPixel)));
     FW_GL_CHECK(gl::ReadPixels(0, bottom, static_cast<GLsizei>(width), static_cast<GLsizei>(height), glFormat,
                                glType, bits));
     FW_GL_CHECK(gl::PixelStorei(GL_PACK_ROW_LENGTH, 0));
-    cache.Count(3);
+    cache.Count(4);
     const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
     readRow.resize(rowBytes);
     for (UINT top = 0, low = height - 1; top < low; ++top, --low) {
