@@ -48,7 +48,7 @@ void SetIcon(SDL_Window* window, HICON icon)
     // The resource's pixels are R, G, B, A bytes in memory order.
     SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
         const_cast<std::uint32_t*>(resource->pixels), resource->width, resource->height, 32, resource->width * 4,
-        SDL_PIXELFORMAT_ABGR8888);
+        SDL_PIXELFORMAT_RGBA32);
     if (surface != nullptr) {
         SDL_SetWindowIcon(window, surface);
         SDL_FreeSurface(surface);
