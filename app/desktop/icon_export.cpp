@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "resources/program_resources.h"
@@ -19,15 +20,9 @@ int main(int argc, char** argv)
         if (icon.id != IDI_MAIN_ICON) {
             continue;
         }
-        // The resource packs each pixel as 0xRRGGBBAA; PNG wants the bytes in that order.
-        std::vector<std::uint8_t> rgba;
-        rgba.reserve(static_cast<std::size_t>(icon.width) * icon.height * 4);
-        for (int p = 0; p < icon.width * icon.height; ++p) {
-            const std::uint32_t pixel = icon.pixels[p];
-            for (int shift = 24; shift >= 0; shift -= 8) {
-                rgba.push_back(static_cast<std::uint8_t>(pixel >> shift));
-            }
-        }
+        // Each pixel holds the bytes R, G, B, A in memory order, as PNG wants them.
+        std::vector<std::uint8_t> rgba(static_cast<std::size_t>(icon.width) * icon.height * 4);
+        std::memcpy(rgba.data(), icon.pixels, rgba.size());
         if (stbi_write_png(argv[1], icon.width, icon.height, 4, rgba.data(), icon.width * 4) == 0) {
             std::fprintf(stderr, "fireworks-icon: cannot write %s\n", argv[1]);
             return 1;
