@@ -1,14 +1,15 @@
-// Programs under test as child processes: posix_spawn with a pipe for standard output and a
-// temporary file for standard error.
+// Programs under test as child processes: fork and exec with a pipe for standard output and a
+// temporary file for standard error; children die with the test process.
 #include "tests/support/e2e/child_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -88,21 +89,42 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, const std::vector
         close(errFd);
         return false;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    int execFds[2];
+    if (pipe2(execFds, O_CLOEXEC) != 0) {
+        close(errFd);
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        return false;
+    }
 
     std::vector<std::string> args = argv;
     std::vector<std::string> env = MergedEnvironment(environment);
     std::vector<char*> argPointers = Pointers(args);
     std::vector<char*> envPointers = Pointers(env);
-    const int spawned = posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argPointers.data(), envPointers.data());
-    posix_spawn_file_actions_destroy(&actions);
+    pid = fork();
+    if (pid == 0) {
+        // Only async-signal-safe calls until exec. The child dies with the test, even a killed one.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        const int devNull = open("/dev/null", O_RDONLY);
+        dup2(devNull, STDIN_FILENO);
+        dup2(pipeFds[1], STDOUT_FILENO);
+        dup2(errFd, STDERR_FILENO);
+        execve(argPointers[0], argPointers.data(), envPointers.data());
+        const int error = errno;
+        (void)!write(execFds[1], &error, sizeof(error));
+        _exit(127);
+    }
     close(pipeFds[1]);
     close(errFd);
-    if (spawned != 0) {
+    close(execFds[1]);
+    // The exec pipe closes without data once the program runs.
+    int execError = 0;
+    const bool started = pid > 0 && read(execFds[0], &execError, sizeof(execError)) == 0;
+    close(execFds[0]);
+    if (!started) {
+        if (pid > 0) {
+            waitpid(pid, nullptr, 0);
+        }
         pid = -1;
         close(pipeFds[0]);
         return false;
