@@ -42,7 +42,9 @@ D3DLIGHT8 SceneLight(float b)
 void SetShowDeviceStates(IDirect3DDevice8* device, UINT backBufferWidth, UINT backBufferHeight)
 {
     device->SetTransform(D3DTS_WORLD, &Identity);
-    const float aspect = static_cast<float>(backBufferWidth) / static_cast<float>(backBufferHeight);
+    // A back buffer of no height (a collapsed window) would give an infinite aspect.
+    const float aspect = backBufferHeight == 0 ? 1.0f
+                                               : static_cast<float>(backBufferWidth) / static_cast<float>(backBufferHeight);
     D3DXMATRIX projection;
     D3DXMatrixPerspectiveFovLH(&projection, std::bit_cast<float>(0x3F490FDBu), aspect, 0.1f, 100.0f);
     device->SetTransform(D3DTS_PROJECTION, &projection);
