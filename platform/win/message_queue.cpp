@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -28,8 +29,9 @@ MessageQueue& Queue()
     return queue;
 }
 
-// Key states by virtual-key code: 0x80 down, 0x01 toggled. Written by the window thread only.
-BYTE keyStates[256];
+// Key states by virtual-key code: 0x80 down, 0x01 toggled. Written by the window thread only; the
+// render thread may read them (held keys) while they change.
+std::atomic<BYTE> keyStates[256];
 
 DWORD Now() { return static_cast<DWORD>(SDL_GetTicks()); }
 
@@ -124,7 +126,7 @@ void TranslateKey(const SDL_KeyboardEvent& key)
     if (alt) {
         lParam |= KF_ALTDOWN_BIT;
     }
-    if (!down || key.repeat != 0 || (keyStates[vk] & 0x80) != 0) {
+    if (!down || key.repeat != 0 || (keyStates[vk].load(std::memory_order_relaxed) & 0x80) != 0) {
         lParam |= KF_REPEAT_BIT;
     }
     if (!down) {
@@ -468,11 +470,11 @@ void NoteKeyState(int virtualKey, bool down)
     if (virtualKey <= 0 || virtualKey > 255) {
         return;
     }
-    BYTE& state = keyStates[virtualKey];
+    BYTE state = keyStates[virtualKey].load(std::memory_order_relaxed);
     if (down && (state & 0x80) == 0) {
         state ^= 0x01;
     }
-    state = static_cast<BYTE>(down ? (state | 0x80) : (state & ~0x80));
+    keyStates[virtualKey].store(static_cast<BYTE>(down ? (state | 0x80) : (state & ~0x80)), std::memory_order_relaxed);
 }
 
 short GetKeyState(int virtualKey)
@@ -480,7 +482,7 @@ short GetKeyState(int virtualKey)
     if (virtualKey <= 0 || virtualKey > 255) {
         return 0;
     }
-    const BYTE state = keyStates[virtualKey];
+    const BYTE state = keyStates[virtualKey].load(std::memory_order_relaxed);
     return static_cast<short>(((state & 0x80) != 0 ? 0x8000 : 0) | (state & 0x01));
 }
 
