@@ -86,6 +86,11 @@ HRESULT AppFramework::Startup(HINSTANCE instance)
         window = CreateWindowExA(0, "D3D Window", title, WindowedStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                  outer.right - outer.left, outer.bottom - outer.top, nullptr, menu, instance,
                                  nullptr);
+        if (window == nullptr) {
+            d3d->Release();
+            d3d = nullptr;
+            return ReportError(E_FAIL, ErrorSeverity::Fatal);
+        }
     }
     if (focusWindow == nullptr) {
         focusWindow = window;
