@@ -249,3 +249,93 @@ TEST_F(DeviceTableTest, AReducedReferenceDeviceWarnsAndIsUsed)
 }
 
 } // namespace
+
+namespace {
+
+class SwitchingTest : public DeviceTableTest {
+protected:
+    // Opens a windowed device with a 300 x 200 client area on an adapter with 16- and 32-bit modes.
+    void OpenWindowed()
+    {
+        fake.adapters = {CapableAdapter({{640, 480, 60, X8}, {640, 480, 60, R565}})};
+        ASSERT_EQ(Enumerate(), S_OK);
+        app.clientBounds = {0, 0, 300, 200};
+        ASSERT_EQ(app.OpenDevice(), S_OK);
+        app.ready = true;
+    }
+    RecordingDevice& Device() { return *fake.created.back(); }
+};
+
+TEST_F(SwitchingTest, FullScreenUsesTheChosenModeAndWindowedTheClientSizeAndDesktopFormat)
+{
+    OpenWindowed();
+    ASSERT_EQ(app.SwitchFullScreen(), S_OK);
+    EXPECT_FALSE(app.windowed);
+    EXPECT_FALSE(app.CurrentDevice().windowed);
+    EXPECT_TRUE(app.ready);
+    auto resets = Device().CallsOf(DeviceMethod::Reset);
+    ASSERT_EQ(resets.size(), 1u);
+    EXPECT_FALSE(resets[0].parameters.Windowed);
+    EXPECT_EQ(resets[0].parameters.BackBufferWidth, 640u);
+    EXPECT_EQ(resets[0].parameters.BackBufferFormat, R565);
+
+    ASSERT_EQ(app.SwitchFullScreen(), S_OK);
+    EXPECT_TRUE(app.windowed);
+    resets = Device().CallsOf(DeviceMethod::Reset);
+    ASSERT_EQ(resets.size(), 2u);
+    EXPECT_TRUE(resets[1].parameters.Windowed);
+    EXPECT_EQ(resets[1].parameters.BackBufferWidth, 300u);
+    EXPECT_EQ(resets[1].parameters.BackBufferHeight, 200u);
+    EXPECT_EQ(resets[1].parameters.BackBufferFormat, X8);
+}
+
+TEST_F(SwitchingTest, AFailedResetOnTheWayToFullScreenLeavesDrawingOff)
+{
+    OpenWindowed();
+    // A default-pool buffer still held makes the reset fail.
+    IDirect3DVertexBuffer8* held = nullptr;
+    ASSERT_EQ(Device().CreateVertexBuffer(64, 0, 0, D3DPOOL_DEFAULT, &held), D3D_OK);
+    EXPECT_EQ(app.SwitchFullScreen(), E_FAIL);
+    EXPECT_FALSE(app.windowed);
+    EXPECT_FALSE(app.ready);
+    held->Release();
+}
+
+TEST_F(SwitchingTest, LeavingFullScreenOnADeviceThatCannotDrawWindowedMovesToOneThatCan)
+{
+    fake.adapters = {CapableAdapter({{640, 480, 60, X8}})};
+    fake.adapters[0].hal.caps.Caps2 = 0;
+    ASSERT_EQ(Enumerate(), S_OK);
+    // Start full-screen on the hardware device, which has no windowed presentation.
+    app.adapters[0].currentDevice = 0;
+    app.windowed = false;
+    ASSERT_EQ(app.OpenDevice(), S_OK);
+
+    EXPECT_EQ(app.SwitchFullScreen(), S_OK);
+    EXPECT_EQ(app.CurrentDevice().type, D3DDEVTYPE_REF);
+    EXPECT_TRUE(app.windowed);
+    EXPECT_TRUE(app.ready);
+    EXPECT_EQ(fake.createdTypes, (std::vector<D3DDEVTYPE>{D3DDEVTYPE_HAL, D3DDEVTYPE_REF}));
+    EXPECT_FALSE(app.endedByFailure);
+}
+
+TEST_F(SwitchingTest, ADeviceStillReferencedWhenRebuiltIsAFatalError)
+{
+    fake.adapters = {CapableAdapter({{640, 480, 60, X8}})};
+    fake.adapters[0].hal.caps.Caps2 = 0;
+    ASSERT_EQ(Enumerate(), S_OK);
+    app.adapters[0].currentDevice = 0;
+    app.windowed = false;
+    ASSERT_EQ(app.OpenDevice(), S_OK);
+    IDirect3DDevice8* leaked = app.device;
+    leaked->AddRef();
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(app.SwitchFullScreen(), D3DAPPERR_NONZEROREFCOUNT);
+    const std::string shown = testing::internal::GetCapturedStderr();
+    EXPECT_NE(shown.find("non-zero reference\ncount"), std::string::npos) << shown;
+    EXPECT_TRUE(app.endedByFailure);
+    leaked->Release();
+}
+
+} // namespace
