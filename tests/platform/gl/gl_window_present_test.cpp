@@ -135,6 +135,7 @@ TEST(WindowPresentation, ClientAreaUnderTheBarAndLetterboxedFullScreen)
     EXPECT_EQ(after[1], before[1]);
 
     // Full screen with an 800 × 480 back buffer on the 1024 × 768 screen: 1024 × 614, bars above and below.
+    HMENU menuBar = GetMenu(window);
     SetMenu(window, nullptr);
     D3DPRESENT_PARAMETERS full = parameters;
     full.Windowed = FALSE;
@@ -169,4 +170,5 @@ TEST(WindowPresentation, ClientAreaUnderTheBarAndLetterboxedFullScreen)
     EXPECT_EQ(device->Release(), 0u);
     d3d->Release();
     DestroyWindow(window);
+    DestroyMenu(menuBar);
 }
