@@ -148,12 +148,13 @@ TEST_F(FrameworkE2eTest, DrawsResizesSwitchesFullScreenPausesInTheMenuAndClosesO
         before = FrameTime(*line);
     }
     ASSERT_GE(before, 0.0);
-    std::this_thread::sleep_for(1s);
+    std::this_thread::sleep_for(1500ms);
     ASSERT_TRUE(session.Xdotool({"key", "Escape"}));
     ASSERT_TRUE(app.WaitForLine("menu exit", 10s));
     auto after = app.WaitForLine("frame", 10s);
     ASSERT_TRUE(after);
-    EXPECT_LT(FrameTime(*after) - before, 0.3);
+    // The menu stayed open for 1.5 s; a pass or two of time may pass around it.
+    EXPECT_LT(FrameTime(*after) - before, 0.5);
 
     ASSERT_TRUE(session.Xdotool({"key", "Escape"}));
     ASSERT_TRUE(app.WaitForLine("close", 10s));
