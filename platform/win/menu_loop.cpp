@@ -294,6 +294,17 @@ void PaintMenuBar(WindowRecord& record)
                         PaintMenuBarImage(*record.menu, titles, record.outerWidth, bar, record.barHot));
 }
 
+void HoverMenuBar(WindowRecord& record, int x, int y)
+{
+    int hot = -1;
+    if (record.menu != nullptr && y >= 0 && y < BarHeightOf(record)) {
+        hot = HitMenuItem(LayoutBar(*record.menu, MenuTextWidthOf, BarHeightOf(record)), x, y);
+    }
+    if (hot != record.barHot) {
+        ShowBar(record, hot);
+    }
+}
+
 void RunMenuBarLoop(HWND window, int item, bool keyboard)
 {
     WindowRecord* record = FindWindowRecord(window);

@@ -148,6 +148,7 @@ void TranslateMotion(const SDL_MouseMotionEvent& motion)
     }
     const HWND window = HandleOf(*record);
     const int bar = BarHeightOf(*record);
+    HoverMenuBar(*record, motion.x, motion.y);
     if (motion.y < bar) {
         return;
     }
@@ -292,6 +293,9 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
             }
         }
         record->paintPending = true;
+        break;
+    case SDL_WINDOWEVENT_LEAVE:
+        HoverMenuBar(*record, -1, -1);
         break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
         QueueInputMessage(window, WM_ACTIVATEAPP, TRUE, 0);

@@ -108,3 +108,5 @@ void RunMenuBarLoop(HWND window, int item, bool keyboard);
 bool PressMenuBar(HWND window, int x, int y);
 // Builds the bar image of the window's menu at its current width.
 void PaintMenuBar(WindowRecord& record);
+// Highlights the bar title under the pointer (window pixels; a point off the bar clears it).
+void HoverMenuBar(WindowRecord& record, int x, int y);
