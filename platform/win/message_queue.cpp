@@ -32,6 +32,8 @@ MessageQueue& Queue()
 // Key states by virtual-key code: 0x80 down, 0x01 toggled. Written by the window thread only; the
 // render thread may read them (held keys) while they change.
 std::atomic<BYTE> keyStates[256];
+// Alt went down and nothing else was pressed since: its release opens the menu bar.
+bool altAlone = false;
 
 DWORD Now() { return static_cast<DWORD>(SDL_GetTicks()); }
 
@@ -133,6 +135,9 @@ void TranslateKey(const SDL_KeyboardEvent& key)
         lParam |= KF_UP_BIT;
     }
     NoteKeyState(vk, down);
+    if (down) {
+        altAlone = vk == VK_MENU && key.repeat == 0 ? true : altAlone && vk == VK_MENU;
+    }
     if (record == nullptr) {
         return;
     }
@@ -170,6 +175,7 @@ void TranslateButton(const SDL_MouseButtonEvent& button)
         return;
     }
     NoteKeyState(vk, down);
+    altAlone = false;
     if (record == nullptr) {
         return;
     }
@@ -467,6 +473,13 @@ void ForgetQueuedMessages(HWND window)
     for (auto it = messages.begin(); it != messages.end();) {
         it = it->hwnd == window ? messages.erase(it) : it + 1;
     }
+}
+
+bool AltReleasedAlone()
+{
+    const bool alone = altAlone;
+    altAlone = false;
+    return alone;
 }
 
 void NoteKeyState(int virtualKey, bool down)

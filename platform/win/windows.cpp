@@ -308,6 +308,11 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             SendMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, 0);
         }
         return 0;
+    case WM_SYSKEYUP:
+        if (wParam == VK_MENU && AltReleasedAlone()) {
+            SendMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, 0);
+        }
+        return 0;
     case WM_NCLBUTTONDOWN:
         if (wParam == static_cast<WPARAM>(HTMENU)) {
             int x = 0;

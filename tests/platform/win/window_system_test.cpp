@@ -376,4 +376,25 @@ TEST_F(WindowSystem, PopupLoopsRunBetweenEnterAndExitAndPostTheChosenCommand)
     ASSERT_EQ(Count(WM_COMMAND), 1);
     EXPECT_EQ(LOWORD(First(WM_COMMAND).wParam), 40006);
     EXPECT_EQ(Count(WM_LBUTTONDOWN), 0);
+
+    // Alt pressed and released alone opens the bar from the keyboard; Alt+X does not.
+    seen.clear();
+    onMenuLoop = [](HWND w) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.windowID = SDL_GetWindowID(SdlWindowFromHwnd(w));
+        event.key.keysym.sym = SDLK_ESCAPE;
+        SDL_PushEvent(&event);
+    };
+    PushKey(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT);
+    PushKey(SDL_KEYDOWN, SDLK_x, KMOD_LALT);
+    PushKey(SDL_KEYUP, SDLK_x, KMOD_LALT);
+    PushKey(SDL_KEYUP, SDLK_LALT);
+    Pump(200);
+    EXPECT_EQ(Count(WM_ENTERMENULOOP), 0);
+    PushKey(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT);
+    PushKey(SDL_KEYUP, SDLK_LALT);
+    Pump(300);
+    EXPECT_EQ(Count(WM_ENTERMENULOOP), 1);
+    EXPECT_EQ(Count(WM_EXITMENULOOP), 1);
 }
