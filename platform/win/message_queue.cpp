@@ -307,6 +307,8 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
         QueueInputMessage(window, WM_ACTIVATEAPP, TRUE, 0);
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
+        // Alt held while switching windows (the window manager takes the chord) opens no menu.
+        altAlone = false;
         QueueInputMessage(window, WM_ACTIVATEAPP, FALSE, 0);
         break;
     default:
