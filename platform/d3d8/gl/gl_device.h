@@ -40,6 +40,9 @@ public:
     // Copies the back buffer into memory, top row first, in the back buffer's format.
     HRESULT ReadBackBuffer(BYTE* bits, INT pitch, UINT width, UINT height, D3DFORMAT format);
 
+    // Where SetCursorPosition last put the device's own cursor (this device never draws one).
+    POINT CursorPosition() const { return POINT{cursorX, cursorY}; }
+
     HRESULT TestCooperativeLevel() override;
     void SetCursorPosition(int x, int y, DWORD flags) override;
     HRESULT Reset(D3DPRESENT_PARAMETERS* presentationParameters) override;

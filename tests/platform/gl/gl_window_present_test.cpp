@@ -1,7 +1,7 @@
 // Presentation into a real window on an X display: the windowed back buffer fills the client area
 // under the menu bar the window layer draws, and a full-screen back buffer of another aspect is
 // letterboxed over the whole screen. The window's pixels are read from a screenshot after Present.
-#include "platform/d3d8/d3d8.h"
+#include "platform/d3d8/gl/gl_device.h"
 #include "platform/win/sdl_window_handle.h"
 #include "platform/win/window_geometry.h"
 #include "platform/win/window_system.h"
@@ -128,6 +128,7 @@ TEST(WindowPresentation, ClientAreaUnderTheBarAndLetterboxedFullScreen)
     int before[2] = {};
     SDL_GetGlobalMouseState(&before[0], &before[1]);
     device->SetCursorPosition(before[0] + 40, before[1] + 30, 0);
+    EXPECT_EQ(static_cast<GlDevice*>(device)->CursorPosition().x, before[0] + 40);
     Pump(50);
     int after[2] = {};
     SDL_GetGlobalMouseState(&after[0], &after[1]);
