@@ -2,9 +2,11 @@
 #include "app/show_scene.h"
 
 #include <bit>
+#include <cstdio>
 
 #include "effects/effects_lifecycle.h"
 #include "effects/particle_pool.h"
+#include "media/bitmap_font.h"
 #include "media/d3d_file.h"
 
 namespace {
@@ -40,7 +42,9 @@ D3DLIGHT8 SceneLight(float b)
 void SetShowDeviceStates(IDirect3DDevice8* device, UINT backBufferWidth, UINT backBufferHeight)
 {
     device->SetTransform(D3DTS_WORLD, &Identity);
-    const float aspect = static_cast<float>(backBufferWidth) / static_cast<float>(backBufferHeight);
+    // A back buffer of no height (a collapsed window) would give an infinite aspect.
+    const float aspect = backBufferHeight == 0 ? 1.0f
+                                               : static_cast<float>(backBufferWidth) / static_cast<float>(backBufferHeight);
     D3DXMATRIX projection;
     D3DXMatrixPerspectiveFovLH(&projection, std::bit_cast<float>(0x3F490FDBu), aspect, 0.1f, 100.0f);
     device->SetTransform(D3DTS_PROJECTION, &projection);
@@ -88,4 +92,21 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
     device->SetRenderState(D3DRS_FOGENABLE, FALSE);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     EffectsDraw();
+}
+
+void FormatStatusLine(char* line, size_t size, const D3DXVECTOR3& eye, int cameraIndex)
+{
+    std::snprintf(line, size, "(%5.2f %5.2f %5.2f)  camera = %d", eye.x, eye.y, eye.z, cameraIndex);
+}
+
+void DrawStatusText(IDirect3DDevice8* device, BitmapFont& font, const char* statsText, const D3DXVECTOR3& eye,
+                    int cameraIndex)
+{
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    font.DrawString(2.0f, 0.0f, 0xFFFFFF00, statsText, 0);
+    // On the stack: the frame allocates nothing.
+    char line[256];
+    FormatStatusLine(line, sizeof(line), eye, cameraIndex);
+    font.DrawString(2.0f, 20.0f, 0xFFFFFF00, line, 0);
 }

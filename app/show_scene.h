@@ -3,9 +3,12 @@
 // renderer both draw through it.
 #pragma once
 
+#include <cstddef>
+
 #include "d3dx/d3dx_math.h"
 #include "platform/d3d8/d3d8.h"
 
+class BitmapFont;
 class CD3DFile;
 
 // The scene light: a point light above the launch site whose brightness is the flash brightness.
@@ -18,3 +21,11 @@ void SetShowDeviceStates(IDirect3DDevice8* device, UINT backBufferWidth, UINT ba
 // One frame between BeginScene and EndScene: clear, view, fog and scene light, the sea (if any),
 // then the effects. The effect update for the frame has run before.
 void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea);
+
+// The status line under the frame statistics: the eye and the camera mode, into a buffer of size bytes.
+void FormatStatusLine(char* line, size_t size, const D3DXVECTOR3& eye, int cameraIndex);
+
+// The status text at the top left: the frame statistics, then the status line. Depth writes on and
+// blending off first, states that stay in force into the next frame's sea. Drawing failures are ignored.
+void DrawStatusText(IDirect3DDevice8* device, BitmapFont& font, const char* statsText, const D3DXVECTOR3& eye,
+                    int cameraIndex);

@@ -1,6 +1,7 @@
 # Every build option of the project, and the one helper that applies them to a target.
 option(FIREWORKS_WERROR "Treat compiler warnings as errors" OFF)
 option(FIREWORKS_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(FIREWORKS_TSAN "Build with ThreadSanitizer" OFF)
 option(FIREWORKS_BUILD_TESTS "Build the test suites" ON)
 option(FIREWORKS_BUILD_BENCHMARKS "Build the benchmarks" ON)
 
@@ -15,6 +16,14 @@ if(FIREWORKS_SANITIZE)
     # Applied to everything, so that libraries and tests agree on the runtime.
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(FIREWORKS_TSAN)
+    if(FIREWORKS_SANITIZE)
+        message(FATAL_ERROR "FIREWORKS_TSAN and FIREWORKS_SANITIZE cannot be combined")
+    endif()
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
 endif()
 
 function(fireworks_target_settings target)

@@ -46,7 +46,7 @@ struct AcceleratorResource {
     std::size_t count;
 };
 
-// An icon as 32-bit RGBA pixels, rows top first.
+// An icon as 32-bit pixels holding the bytes R, G, B, A in memory order, rows top first.
 struct IconResource {
     WORD id;
     int width;

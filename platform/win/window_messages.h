@@ -57,6 +57,7 @@ constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_GETMINMAXINFO = 0x0024;
 constexpr UINT WM_CONTEXTMENU = 0x007B;
 constexpr UINT WM_NCHITTEST = 0x0084;
+constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
@@ -101,15 +102,27 @@ constexpr WPARAM SC_MONITORPOWER = 0xF170;
 constexpr WPARAM PBT_APMQUERYSUSPEND = 0x0000;
 constexpr WPARAM PBT_APMRESUMESUSPEND = 0x0007;
 
-// WM_NCHITTEST answers.
+// WM_NCHITTEST answers (also the WPARAM of WM_NCLBUTTONDOWN).
 constexpr LRESULT HTCLIENT = 1;
+constexpr LRESULT HTMENU = 5;
+
+// Mouse-message WPARAM flags: the buttons and modifier keys held.
+constexpr WPARAM MK_LBUTTON = 0x0001;
+constexpr WPARAM MK_RBUTTON = 0x0002;
+constexpr WPARAM MK_SHIFT = 0x0004;
+constexpr WPARAM MK_CONTROL = 0x0008;
+constexpr WPARAM MK_MBUTTON = 0x0010;
+constexpr int WHEEL_DELTA = 120;
 
 // Key-message LPARAM bits: the previous key state (set on auto-repeat) and the transition.
 constexpr LPARAM KF_REPEAT_BIT = LPARAM(1) << 30;
+constexpr LPARAM KF_ALTDOWN_BIT = LPARAM(1) << 29;
+constexpr LPARAM KF_UP_BIT = LPARAM(1) << 31;
 
 // Virtual-key codes. Letters and digits are their upper-case ASCII codes ('A' … 'Z', '0' … '9').
 constexpr int VK_LBUTTON = 0x01;
 constexpr int VK_RBUTTON = 0x02;
+constexpr int VK_MBUTTON = 0x04;
 constexpr int VK_BACK = 0x08;
 constexpr int VK_TAB = 0x09;
 constexpr int VK_RETURN = 0x0D;
@@ -130,6 +143,9 @@ constexpr int VK_RIGHT = 0x27;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_INSERT = 0x2D;
 constexpr int VK_DELETE = 0x2E;
+constexpr int VK_LWIN = 0x5B;
+constexpr int VK_RWIN = 0x5C;
+constexpr int VK_APPS = 0x5D;
 constexpr int VK_NUMPAD0 = 0x60;
 constexpr int VK_MULTIPLY = 0x6A;
 constexpr int VK_ADD = 0x6B;
@@ -154,3 +170,10 @@ constexpr int VK_OEM_COMMA = 0xBC;
 constexpr int VK_OEM_MINUS = 0xBD;
 constexpr int VK_OEM_PERIOD = 0xBE;
 constexpr int VK_OEM_2 = 0xBF;
+constexpr int VK_OEM_3 = 0xC0;
+constexpr int VK_OEM_4 = 0xDB;
+constexpr int VK_OEM_5 = 0xDC;
+constexpr int VK_OEM_6 = 0xDD;
+constexpr int VK_OEM_7 = 0xDE;
+constexpr int VK_NUMLOCK = 0x90;
+constexpr int VK_SCROLL = 0x91;

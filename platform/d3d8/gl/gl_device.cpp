@@ -72,7 +72,7 @@ HRESULT GlDevice::Create(const D3DCAPS8& caps, D3DPRESENT_PARAMETERS* parameters
         return E_OUTOFMEMORY;
     }
     created->InitGl();
-    if (FAILED(ApplyPresentation(window, completed))) {
+    if (!created->CreateRenderTarget() || FAILED(ApplyPresentation(window, completed))) {
         created->Release();
         return D3DERR_NOTAVAILABLE;
     }
@@ -101,6 +101,9 @@ GlDevice::~GlDevice()
         gl::DeleteVertexArrays(1, &vertexArray);
         gl::DeleteBuffers(1, &uniformBuffer);
         gl::DeleteSamplers(1, &sampler);
+        DeleteRenderTarget();
+        gl::DeleteFramebuffers(1, &overlayFrameBuffer);
+        gl::DeleteTextures(2, overlayTextures);
     }
     {
         // Names still held by live resources go with the context.
@@ -222,9 +225,9 @@ void GlDevice::MarkDirty(std::uint32_t groups)
 
 void GlDevice::UpdateDrawableSize()
 {
-    int width = 0;
-    int height = 0;
-    SDL_GL_GetDrawableSize(window, &width, &height);
+    // Draws go to the offscreen back buffer, whatever the window's size.
+    const auto width = static_cast<int>(presentation.BackBufferWidth);
+    const auto height = static_cast<int>(presentation.BackBufferHeight);
     if (width != drawableWidth || height != drawableHeight) {
         drawableWidth = width;
         drawableHeight = height;
@@ -344,7 +347,12 @@ HRESULT GlDevice::TestCooperativeLevel()
     return D3D_OK;
 }
 
-void GlDevice::SetCursorPosition(int x, int y, DWORD) { SDL_WarpMouseInWindow(window, x, y); }
+// Only the device's own cursor moves; the desktop's pointer belongs to the user.
+void GlDevice::SetCursorPosition(int x, int y, DWORD)
+{
+    cursorX = x;
+    cursorY = y;
+}
 
 HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
 {
@@ -360,11 +368,15 @@ HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
     if (FAILED(result)) {
         return result;
     }
+    const bool sameTarget = completed.BackBufferWidth == presentation.BackBufferWidth &&
+                            completed.BackBufferHeight == presentation.BackBufferHeight &&
+                            completed.EnableAutoDepthStencil == presentation.EnableAutoDepthStencil &&
+                            completed.AutoDepthStencilFormat == presentation.AutoDepthStencilFormat;
     *presentationParameters = completed;
     presentation = completed;
     dirty = DirtyAll;
     hadFocus = false;
-    if (!scope.Ready() || FAILED(ApplyPresentation(window, completed))) {
+    if (!scope.Ready() || (!sameTarget && !CreateRenderTarget()) || FAILED(ApplyPresentation(window, completed))) {
         // Only another Reset can bring the device back.
         loss = Loss::NotReset;
         return D3DERR_NOTAVAILABLE;
@@ -383,7 +395,10 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
     if (!scope.Ready()) {
         return D3DERR_DRIVERINTERNALERROR;
     }
+    PresentToWindow();
     SDL_GL_SwapWindow(window);
+    FW_GL_CHECK(gl::BindFramebuffer(GL_FRAMEBUFFER, frameBuffer));
+    cache.Count();
     DeleteGarbage();
     return D3D_OK;
 }
@@ -411,13 +426,14 @@ HRESULT GlDevice::ReadBackBuffer(BYTE* bits, INT pitch, UINT width, UINT height,
     }
     UpdateDrawableSize();
     const UINT bytesPerPixel = D3DFormatBytesPerPixel(format);
-    // The back buffer sits at the top-left of the drawable; GL counts rows from the bottom.
+    // The offscreen back buffer is read; GL counts rows from the bottom.
     const GLint bottom = drawableHeight - static_cast<GLint>(height);
+    FW_GL_CHECK(gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
     FW_GL_CHECK(gl::PixelStorei(GL_PACK_ROW_LENGTH, pitch / static_cast<INT>(bytesPerPixel)));
     FW_GL_CHECK(gl::ReadPixels(0, bottom, static_cast<GLsizei>(width), static_cast<GLsizei>(height), glFormat,
                                glType, bits));
     FW_GL_CHECK(gl::PixelStorei(GL_PACK_ROW_LENGTH, 0));
-    cache.Count(3);
+    cache.Count(4);
     const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
     readRow.resize(rowBytes);
     for (UINT top = 0, low = height - 1; top < low; ++top, --low) {

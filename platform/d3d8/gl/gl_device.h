@@ -1,6 +1,7 @@
 // The Direct3D 8 device over OpenGL 3.3 core. The null device keeps the state, checks arguments and
 // runs state blocks; this device marks what each successful change touched and, before a draw, sends
 // only those groups to GL through a cache that skips unchanged binds and switches.
+// Drawing goes to an offscreen frame buffer; Present copies it into the window.
 // Contexts: without a lock the context stays current on the creating thread. With AttachContextLock,
 // whoever holds the lock owns the context; a call made without holding it takes the lock for its GL work.
 #pragma once
@@ -38,6 +39,9 @@ public:
     HRESULT Finish();
     // Copies the back buffer into memory, top row first, in the back buffer's format.
     HRESULT ReadBackBuffer(BYTE* bits, INT pitch, UINT width, UINT height, D3DFORMAT format);
+
+    // Where SetCursorPosition last put the device's own cursor (this device never draws one).
+    POINT CursorPosition() const { return POINT{cursorX, cursorY}; }
 
     HRESULT TestCooperativeLevel() override;
     void SetCursorPosition(int x, int y, DWORD flags) override;
@@ -128,6 +132,13 @@ private:
     void UploadUniforms();
     void NoteUniforms(const void* first, size_t bytes);
 
+    // The offscreen frame buffer drawn into (back-buffer size, with the depth/stencil asked for), and
+    // its copy into the window with the window layer's menus on top (gl_device_present.cpp).
+    bool CreateRenderTarget();
+    void DeleteRenderTarget();
+    void PresentToWindow();
+    void CompositeOverlay(int windowHeight);
+
     SDL_Window* window;
     void* context;
     CRITICAL_SECTION* contextLock = nullptr;
@@ -164,4 +175,17 @@ private:
     // Whether the sampler was last set up for a texture of one level.
     bool samplerSingleLevel = false;
     std::vector<BYTE> readRow;
+
+    GLuint frameBuffer = 0;
+    GLuint colorBuffer = 0;
+    GLuint depthBuffer = 0;
+    // Menu bar and popup images from the window layer, uploaded when their version changes.
+    GLuint overlayFrameBuffer = 0;
+    GLuint overlayTextures[2] = {};
+    std::uint64_t overlayVersion = 0;
+    bool overlayShown[2] = {};
+    int overlayRects[2][4] = {};
+    // The device's own cursor; the show never shows it, so it moves nothing on the desktop.
+    int cursorX = 0;
+    int cursorY = 0;
 };

@@ -175,7 +175,7 @@ void GlDevice::ApplyRenderStates()
 void GlDevice::ApplyViewport()
 {
     const D3DVIEWPORT8& vp = State().viewport;
-    // The back buffer is the top-left of the drawable, and GL counts rows from the bottom.
+    // The back buffer fills the offscreen target, and GL counts rows from the bottom.
     const auto y = static_cast<GLint>(drawableHeight - static_cast<int>(vp.Y + vp.Height));
     cache.Viewport(static_cast<GLint>(vp.X), y, static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
     cache.DepthRange(vp.MinZ, vp.MaxZ);

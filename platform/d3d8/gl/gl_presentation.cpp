@@ -2,6 +2,7 @@
 #include "platform/d3d8/gl/gl_presentation.h"
 
 #include "platform/d3d8/gl/gl_formats.h"
+#include "platform/win/window_overlay.h"
 
 #include <SDL.h>
 
@@ -37,6 +38,12 @@ HRESULT CompletePresentParameters(SDL_Window* window, D3DPRESENT_PARAMETERS* p)
             int width = 0;
             int height = 0;
             SDL_GL_GetDrawableSize(window, &width, &height);
+            // The client area: the window layer's menu bar takes the top of the drawable.
+            const auto* overlay =
+                static_cast<const WindowOverlay*>(SDL_GetWindowData(window, WindowOverlayDataName));
+            if (overlay != nullptr) {
+                height -= overlay->BarHeight();
+            }
             p->BackBufferWidth = p->BackBufferWidth != 0 ? p->BackBufferWidth : static_cast<UINT>(width > 0 ? width : 1);
             p->BackBufferHeight =
                 p->BackBufferHeight != 0 ? p->BackBufferHeight : static_cast<UINT>(height > 0 ? height : 1);
@@ -59,17 +66,9 @@ HRESULT ApplyPresentation(SDL_Window* window, const D3DPRESENT_PARAMETERS& p)
         if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) {
             SDL_SetWindowFullscreen(window, 0);
         }
-    } else {
-        SDL_DisplayMode wanted{};
-        wanted.w = static_cast<int>(p.BackBufferWidth);
-        wanted.h = static_cast<int>(p.BackBufferHeight);
-        wanted.refresh_rate = static_cast<int>(p.FullScreen_RefreshRateInHz);
-        SDL_DisplayMode closest{};
-        const int display = SDL_GetWindowDisplayIndex(window);
-        const SDL_DisplayMode* mode =
-            display >= 0 && SDL_GetClosestDisplayMode(display, &wanted, &closest) != nullptr ? &closest : &wanted;
-        if (SDL_SetWindowDisplayMode(window, mode) != 0 ||
-            SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
+    } else if ((SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != SDL_WINDOW_FULLSCREEN_DESKTOP) {
+        // The window covers the screen at the desktop's own mode; Present letterboxes the back buffer.
+        if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
             return D3DERR_NOTAVAILABLE;
         }
     }

@@ -8,10 +8,11 @@ struct SDL_Window;
 
 // D3DERR_INVALIDCALL for parameters no device can present: an unknown back-buffer or depth format,
 // a full-screen size of zero, multisampling, more than three back buffers. Zero windowed sizes become
-// the window's drawable size and an unknown windowed format the desktop's.
+// the window's client size (the drawable below the menu bar) and an unknown windowed format the desktop's.
 HRESULT CompletePresentParameters(SDL_Window* window, D3DPRESENT_PARAMETERS* parameters);
 
-// Switches the window to the full-screen mode or back to windowed; the context must be current for
+// Switches the window to cover the screen (the desktop's mode stays; the back buffer is letterboxed
+// into it) or back to windowed; the context must be current for
 // the swap interval, whose failure (no vsync, as under Xvfb) is not an error.
 HRESULT ApplyPresentation(SDL_Window* window, const D3DPRESENT_PARAMETERS& parameters);
 

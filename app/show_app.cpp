@@ -1,0 +1,181 @@
+// The show's framework hooks: scene set-up, the device resources through resets, and the frame.
+#include "app/show_app.h"
+
+#include "app/ground_grid.h"
+#include "app/launch_handlers.h"
+#include "app/show_scene.h"
+#include "app/show_trace.h"
+#include "effects/effect_context.h"
+#include "effects/effects_lifecycle.h"
+#include "media/bitmap_font.h"
+#include "media/d3d_file.h"
+
+BitmapFont* StatusFont = nullptr;
+
+namespace {
+
+constexpr HRESULT MediaNotFound = static_cast<HRESULT>(0x8200000Bu);
+
+ShowApp& Show()
+{
+    return *static_cast<ShowApp*>(AppFramework::Instance());
+}
+
+// Under RenderLock, after the change: the eye is the one the new mode starts from.
+void TraceCamera(const ShowApp& show)
+{
+    ShowTrace("camera %d eye %.2f %.2f %.2f", show.camera.cameraIndex, show.camera.eye.x, show.camera.eye.y,
+              show.camera.eye.z);
+}
+
+// The acting commands; each reaches the one application object of the process.
+void CameraNextCommand()
+{
+    ShowApp& show = Show();
+    EnterCriticalSection(&show.RenderLock);
+    show.NextCamera();
+    TraceCamera(show);
+    LeaveCriticalSection(&show.RenderLock);
+}
+
+void CameraPrevCommand()
+{
+    ShowApp& show = Show();
+    EnterCriticalSection(&show.RenderLock);
+    show.PreviousCamera();
+    TraceCamera(show);
+    LeaveCriticalSection(&show.RenderLock);
+}
+
+void StatusToggleCommand()
+{
+    ShowApp& show = Show();
+    EnterCriticalSection(&show.RenderLock);
+    show.statusVisible = !show.statusVisible;
+    const bool visible = show.statusVisible;
+    LeaveCriticalSection(&show.RenderLock);
+    ShowTrace("status %s", visible ? "on" : "off");
+}
+
+void FullScreenToggleCommand()
+{
+    ShowApp& show = Show();
+    show.SwitchFullScreen();
+    ShowTrace("fullscreen %s", show.windowed ? "off" : "on");
+}
+
+void QuitCommand()
+{
+    Show().Quit();
+}
+
+} // namespace
+
+ShowApp::ShowApp()
+{
+    title = ShowTitle;
+    useDepthBuffer = true;
+    StatusFont = new BitmapFont("Arial", 12, BitmapFontBold);
+    sea = new CD3DFile;
+
+    ShowCommandActions actions;
+    actions.cameraNext = &CameraNextCommand;
+    actions.cameraPrev = &CameraPrevCommand;
+    actions.statusToggle = &StatusToggleCommand;
+    actions.fullScreenToggle = &FullScreenToggleCommand;
+    actions.quit = &QuitCommand;
+    RegisterShowCommands(commands, actions);
+    RegisterFireworkKinds(fireworkTypes);
+    fireworkTypes.SetRenderLock(&RenderLock);
+}
+
+ShowApp::~ShowApp()
+{
+    delete StatusFont;
+    StatusFont = nullptr;
+    delete sea;
+    sea = nullptr;
+}
+
+HRESULT ShowApp::InitScene()
+{
+    EffectsInitScene();
+    GroundGrid.vertexCount = GroundGridVertices;
+    GroundGrid.indexCount = GroundGridIndices;
+    camera.InitCameras(time);
+    return S_OK;
+}
+
+HRESULT ShowApp::CreateDeviceResources()
+{
+    Effects.device = device;
+    StatusFont->BuildAtlas(device);
+    HRESULT hr = CreateGroundGrid(device);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (FAILED(sea->Load(device, "sea.x"))) {
+        return MediaNotFound;
+    }
+    hr = EffectsCreateDeviceResources();
+    return FAILED(hr) ? hr : S_OK;
+}
+
+HRESULT ShowApp::RestoreDeviceResources()
+{
+    Effects.device = device;
+    StatusFont->RestoreBuffers();
+    SetShowDeviceStates(device, backBufferDesc.Width, backBufferDesc.Height);
+    sea->AttachTree(device);
+    EffectsRestoreDeviceResources();
+    return S_OK;
+}
+
+HRESULT ShowApp::AdvanceFrame()
+{
+    Effects.time = time;
+    Effects.elapsed = elapsed;
+    EffectsUpdate();
+    return S_OK;
+}
+
+HRESULT ShowApp::DrawFrame()
+{
+    commands.PollHeldKeys();
+    camera.UpdateCamera(time, elapsed);
+    Effects.viewRotation = camera.viewRotation;
+    Effects.inverseViewRotation = camera.inverseViewRotation;
+    DrawShowScene(device, camera.view, sea);
+    if (statusVisible) {
+        DrawStatusText(device, *StatusFont, FrameStatsText, camera.eye, camera.cameraIndex);
+    }
+    if (ShowTraceEnabled() && !(time - lastTraceTime < 1.0f)) {
+        lastTraceTime = time;
+        ShowTrace("frame time %.2f fps %.1f size %ux%u", time, static_cast<double>(fps), backBufferDesc.Width,
+                  backBufferDesc.Height);
+    }
+    return S_OK;
+}
+
+HRESULT ShowApp::InvalidateDeviceResources()
+{
+    StatusFont->ReleaseBuffers();
+    sea->DetachTree();
+    EffectsInvalidateDeviceResources();
+    return S_OK;
+}
+
+HRESULT ShowApp::DestroyDeviceResources()
+{
+    StatusFont->ReleaseAtlas();
+    sea->ReleaseTree();
+    EffectsDestroyDeviceResources();
+    ReleaseGroundGrid();
+    Effects.device = nullptr;
+    return S_OK;
+}
+
+HRESULT ShowApp::ShutdownScene()
+{
+    return S_OK;
+}

@@ -1,0 +1,55 @@
+// The show's application object: the cameras, the command table, the firework kinds, the sea and
+// the status text on top of the framework's window, device and render thread.
+#pragma once
+
+#include <cstdint>
+
+#include "app/cameras.h"
+#include "app/command_table.h"
+#include "app/firework_types.h"
+#include "framework/app_framework.h"
+
+class BitmapFont;
+class CD3DFile;
+
+// The window caption and message-box title.
+constexpr const char* ShowTitle = "Fireworks over the night sea";
+
+// The status text's font ("Arial", 12 points, bold); created with the application object.
+extern BitmapFont* StatusFont;
+
+class ShowApp : public AppFramework {
+public:
+    // Registers the commands with their bindings and the firework kinds; no device exists yet.
+    ShowApp();
+    ~ShowApp() override;
+
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    HRESULT InitScene() override;
+    HRESULT CreateDeviceResources() override;
+    HRESULT RestoreDeviceResources() override;
+    HRESULT AdvanceFrame() override;
+    HRESULT DrawFrame() override;
+    HRESULT InvalidateDeviceResources() override;
+    HRESULT DestroyDeviceResources() override;
+    HRESULT ShutdownScene() override;
+
+    // Camera modes at the framework's current time; the window thread takes RenderLock around them.
+    void SelectCamera(std::int32_t index) { camera.SelectCamera(index, time); }
+    void NextCamera() { camera.NextCamera(time); }
+    void PreviousCamera() { camera.PreviousCamera(time); }
+    void FreeCameraUpdate() { camera.FreeCameraUpdate(time, elapsed); }
+    void PathCameraUpdate() { camera.PathCameraUpdate(time, elapsed); }
+
+    // Eye, orientation, view, motion, held keys, the mode and both paths.
+    CameraState camera;
+    CommandTable commands;
+    FireworkTypeRegistry fireworkTypes;
+    // Changed under RenderLock by the window thread, read by the frame.
+    bool statusVisible = true;
+    CD3DFile* sea = nullptr;
+
+private:
+    // Application time of the last frame-rate line of the trace.
+    float lastTraceTime = -1.0f;
+};

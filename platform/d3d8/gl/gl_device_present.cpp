@@ -1,0 +1,178 @@
+// The GL device's render target and presentation: the offscreen frame buffer every draw goes to, and
+// Present's copy of it into the window (client area or letterboxed full screen) under the menus.
+#include "platform/d3d8/gl/gl_device.h"
+
+#include "platform/d3d8/gl/gl_present_target.h"
+#include "platform/win/window_overlay.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+namespace {
+
+GLenum DepthStorageOf(D3DFORMAT format)
+{
+    // A 16-bit depth buffer keeps its precision; every other depth format gets 24 bits and a stencil.
+    return format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE ? GL_DEPTH_COMPONENT16 : GL_DEPTH24_STENCIL8;
+}
+
+} // namespace
+
+bool GlDevice::CreateRenderTarget()
+{
+    DeleteRenderTarget();
+    const auto width = static_cast<GLsizei>(presentation.BackBufferWidth);
+    const auto height = static_cast<GLsizei>(presentation.BackBufferHeight);
+    FW_GL_CHECK(gl::GenFramebuffers(1, &frameBuffer));
+    FW_GL_CHECK(gl::BindFramebuffer(GL_FRAMEBUFFER, frameBuffer));
+    FW_GL_CHECK(gl::GenRenderbuffers(1, &colorBuffer));
+    FW_GL_CHECK(gl::BindRenderbuffer(GL_RENDERBUFFER, colorBuffer));
+    FW_GL_CHECK(gl::RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height));
+    FW_GL_CHECK(gl::FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer));
+    cache.Count(6);
+    if (presentation.EnableAutoDepthStencil) {
+        const GLenum storage = DepthStorageOf(presentation.AutoDepthStencilFormat);
+        FW_GL_CHECK(gl::GenRenderbuffers(1, &depthBuffer));
+        FW_GL_CHECK(gl::BindRenderbuffer(GL_RENDERBUFFER, depthBuffer));
+        FW_GL_CHECK(gl::RenderbufferStorage(GL_RENDERBUFFER, storage, width, height));
+        FW_GL_CHECK(gl::FramebufferRenderbuffer(GL_FRAMEBUFFER,
+                                                storage == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT
+                                                                               : GL_DEPTH_ATTACHMENT,
+                                                GL_RENDERBUFFER, depthBuffer));
+        cache.Count(4);
+    }
+    FW_GL_CHECK(gl::BindRenderbuffer(GL_RENDERBUFFER, 0));
+    const GLenum status = gl::CheckFramebufferStatus(GL_FRAMEBUFFER);
+    cache.Count(2);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        std::fprintf(stderr, "Direct3D device: the %dx%d back buffer cannot be made (0x%x)\n", width, height, status);
+        return false;
+    }
+    // A new buffer starts black with the far depth, as the window's own buffers did.
+    static constexpr float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    cache.Enable(GlStateCache::SwitchScissorTest, false);
+    cache.ColorMask(0xF);
+    cache.DepthMask(true);
+    cache.ClearColor(black);
+    cache.ClearDepth(1.0f);
+    cache.ClearStencil(0);
+    FW_GL_CHECK(gl::Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
+    cache.Count();
+    dirty |= DirtyRenderStates;
+    return true;
+}
+
+void GlDevice::DeleteRenderTarget()
+{
+    if (frameBuffer != 0) {
+        FW_GL_CHECK(gl::BindFramebuffer(GL_FRAMEBUFFER, 0));
+        FW_GL_CHECK(gl::DeleteFramebuffers(1, &frameBuffer));
+        cache.Count(2);
+        frameBuffer = 0;
+    }
+    if (colorBuffer != 0) {
+        FW_GL_CHECK(gl::DeleteRenderbuffers(1, &colorBuffer));
+        cache.Count();
+        colorBuffer = 0;
+    }
+    if (depthBuffer != 0) {
+        FW_GL_CHECK(gl::DeleteRenderbuffers(1, &depthBuffer));
+        cache.Count();
+        depthBuffer = 0;
+    }
+}
+
+void GlDevice::PresentToWindow()
+{
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(window, &width, &height);
+    const auto* overlay = static_cast<const WindowOverlay*>(SDL_GetWindowData(window, WindowOverlayDataName));
+    const int bar = presentation.Windowed && overlay != nullptr ? overlay->BarHeight() : 0;
+    const auto sourceWidth = static_cast<int>(presentation.BackBufferWidth);
+    const auto sourceHeight = static_cast<int>(presentation.BackBufferHeight);
+    const PresentRect target = presentation.Windowed ? ClientPresentRect(width, height, bar)
+                                                     : LetterboxRect(sourceWidth, sourceHeight, width, height);
+
+    FW_GL_CHECK(gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
+    FW_GL_CHECK(gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
+    // The copy and the bars must not be clipped or masked by the scene's last state.
+    static constexpr float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    cache.Enable(GlStateCache::SwitchScissorTest, false);
+    cache.ColorMask(0xF);
+    cache.ClearColor(black);
+    FW_GL_CHECK(gl::Clear(GL_COLOR_BUFFER_BIT));
+    cache.Count(3);
+    if (target.width > 0 && target.height > 0) {
+        const bool sameSize = target.width == sourceWidth && target.height == sourceHeight;
+        // GL rows count from the bottom in both buffers.
+        FW_GL_CHECK(gl::BlitFramebuffer(0, 0, sourceWidth, sourceHeight, target.x,
+                                        height - target.y - target.height, target.x + target.width,
+                                        height - target.y, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR));
+        cache.Count();
+    }
+    if (overlay != nullptr) {
+        CompositeOverlay(height);
+    }
+    FW_GL_CHECK(gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
+    cache.Count();
+    dirty |= DirtyRenderStates;
+}
+
+void GlDevice::CompositeOverlay(int windowHeight)
+{
+    const auto* overlay = static_cast<const WindowOverlay*>(SDL_GetWindowData(window, WindowOverlayDataName));
+    if (overlay == nullptr) {
+        return;
+    }
+    overlay->Read([&](std::uint64_t version, int, const OverlayImage* images) {
+        if (version == overlayVersion) {
+            return;
+        }
+        overlayVersion = version;
+        for (int layer = 0; layer < WindowOverlay::LayerCount; ++layer) {
+            const OverlayImage& image = images[layer];
+            overlayShown[layer] = image.visible;
+            if (!image.visible) {
+                continue;
+            }
+            if (overlayTextures[layer] == 0) {
+                FW_GL_CHECK(gl::GenTextures(1, &overlayTextures[layer]));
+                cache.Count();
+            }
+            cache.BindTexture(overlayTextures[layer]);
+            FW_GL_CHECK(gl::TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA,
+                                       GL_UNSIGNED_BYTE, image.pixels.data()));
+            cache.Count();
+            cache.Stats().uploadedBytes += image.pixels.size();
+            overlayRects[layer][0] = image.x;
+            overlayRects[layer][1] = image.y;
+            overlayRects[layer][2] = image.width;
+            overlayRects[layer][3] = image.height;
+        }
+    });
+    if (!overlayShown[0] && !overlayShown[1]) {
+        return;
+    }
+    if (overlayFrameBuffer == 0) {
+        FW_GL_CHECK(gl::GenFramebuffers(1, &overlayFrameBuffer));
+        cache.Count();
+    }
+    FW_GL_CHECK(gl::BindFramebuffer(GL_READ_FRAMEBUFFER, overlayFrameBuffer));
+    cache.Count();
+    for (int layer = 0; layer < WindowOverlay::LayerCount; ++layer) {
+        if (!overlayShown[layer]) {
+            continue;
+        }
+        const int* r = overlayRects[layer];
+        FW_GL_CHECK(gl::FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                                             overlayTextures[layer], 0));
+        // Image rows are top first: the first row lands at the top of its place in the window.
+        FW_GL_CHECK(gl::BlitFramebuffer(0, 0, r[2], r[3], r[0], windowHeight - r[1], r[0] + r[2],
+                                        windowHeight - r[1] - r[3], GL_COLOR_BUFFER_BIT, GL_NEAREST));
+        cache.Count(2);
+    }
+    FW_GL_CHECK(gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
+    cache.Count();
+}

@@ -1,0 +1,6 @@
+// Whether the window system can open windows on this machine at all (a display server is reachable).
+#pragma once
+
+// Starts the video subsystem with its default driver and keeps it started for the windows that follow;
+// false on a machine without a display, where no window could be made.
+bool DisplayAvailable();

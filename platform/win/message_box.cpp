@@ -1,0 +1,54 @@
+// Message boxes: SDL's simple box, or standard error when nobody can answer one.
+#include "platform/win/window_system.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool BoxesGoToStandardError()
+{
+    const char* mode = std::getenv("FIREWORKS_MESSAGE_BOX");
+    if (mode != nullptr && std::strcmp(mode, "stderr") == 0) {
+        return true;
+    }
+    // A box needs a display: without video there is no one to answer it.
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        return false;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        return true;
+    }
+    const bool offscreen = SDL_GetCurrentVideoDriver() != nullptr &&
+                           std::strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return offscreen;
+}
+
+} // namespace
+
+int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type)
+{
+    const char* shownText = text != nullptr ? text : "";
+    const char* shownCaption = caption != nullptr ? caption : "Error";
+    if (BoxesGoToStandardError()) {
+        std::fprintf(stderr, "%s: %s\n", shownCaption, shownText);
+        std::fflush(stderr);
+        return IDOK;
+    }
+    Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
+    const UINT icon = type & 0xF0u;
+    if (icon == MB_ICONERROR) {
+        flags = SDL_MESSAGEBOX_ERROR;
+    } else if (icon == MB_ICONWARNING) {
+        flags = SDL_MESSAGEBOX_WARNING;
+    }
+    // The box is modal on its own; tying it to a window whose thread may be drawing gains nothing.
+    if (SDL_ShowSimpleMessageBox(flags, shownCaption, shownText, nullptr) != 0) {
+        std::fprintf(stderr, "%s: %s\n", shownCaption, shownText);
+    }
+    return IDOK;
+}

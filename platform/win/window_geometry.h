@@ -1,0 +1,18 @@
+// The arithmetic of a window here: the menu-bar strip on top of the window's drawable, the client
+// area below it, and the conversions between screen and client coordinates.
+#pragma once
+
+#include "platform/win/win_types.h"
+
+// Height in pixels of the menu-bar strip the window layer draws above the client area.
+constexpr int MenuBarHeight = 20;
+
+// The client rectangle, (0, 0) to its size, of a window whose drawable is outerWidth × outerHeight
+// with a strip of barHeight on top; never negative.
+RECT ClientRectOf(int outerWidth, int outerHeight, int barHeight);
+
+// Screen position of the client area's origin for a window whose drawable starts at (windowX, windowY).
+POINT ClientOriginOf(int windowX, int windowY, int barHeight);
+
+// The outer (drawable) size that gives a client of clientWidth × clientHeight.
+void OuterSizeOf(int clientWidth, int clientHeight, int barHeight, int* outerWidth, int* outerHeight);
