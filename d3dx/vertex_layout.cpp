@@ -31,36 +31,10 @@ bool DescribeMeshFvf(DWORD fvf, VertexLayout* layout)
     if ((fvf & ~MeshFvfBits) != 0 || (fvf & D3DFVF_POSITION_MASK) != D3DFVF_XYZ) {
         return false;
     }
-    const UINT texCount = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
-    if (texCount > LargestTexCount) {
+    const VertexLayout result = FvfLayoutOf(fvf);
+    if (result.texCount > LargestTexCount) {
         return false;
     }
-    VertexLayout result;
-    int offset = 0;
-    result.position = offset;
-    offset += 12;
-    if (fvf & D3DFVF_NORMAL) {
-        result.normal = offset;
-        offset += 12;
-    }
-    if (fvf & D3DFVF_PSIZE) {
-        result.pointSize = offset;
-        offset += 4;
-    }
-    if (fvf & D3DFVF_DIFFUSE) {
-        result.diffuse = offset;
-        offset += 4;
-    }
-    if (fvf & D3DFVF_SPECULAR) {
-        result.specular = offset;
-        offset += 4;
-    }
-    if (texCount > 0) {
-        result.texCoords = offset;
-        result.texCount = texCount;
-        offset += static_cast<int>(texCount * 8);
-    }
-    result.stride = static_cast<UINT>(offset);
     *layout = result;
     return true;
 }

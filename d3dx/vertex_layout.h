@@ -1,19 +1,10 @@
 // Where each component of a flexible-vertex-format vertex lies, and copying vertices between formats.
 #pragma once
 
-#include "platform/d3d8/d3d8_constants.h"
+#include "platform/d3d8/fvf_layout.h"
 
 // Byte offsets of the components; -1 where the format has none.
-struct VertexLayout {
-    UINT stride = 0;
-    int position = -1;
-    int normal = -1;
-    int pointSize = -1;
-    int diffuse = -1;
-    int specular = -1;
-    int texCoords = -1;
-    UINT texCount = 0;
-};
+using VertexLayout = FvfLayout;
 
 // True for the formats a mesh can hold: D3DFVF_XYZ positions, optional normal, point size, diffuse and
 // specular colours, and up to eight 2-D texture coordinate sets.

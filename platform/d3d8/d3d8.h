@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/d3d8/d3d8_constants.h"
+#include "platform/d3d8/fvf_layout.h"
 #include "platform/d3d8/d3d8_structs.h"
 
 class IDirect3DDevice8;

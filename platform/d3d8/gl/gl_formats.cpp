@@ -43,34 +43,13 @@ bool IsDepthFormat(D3DFORMAT format)
 
 bool GlVertexLayoutOf(DWORD fvf, GlVertexLayout* out)
 {
-    GlVertexLayout layout = {0, false, -1, -1, -1, -1, -1, -1};
-    int offset = 0;
-    switch (fvf & D3DFVF_POSITION_MASK) {
-    case D3DFVF_XYZ: layout.position = 0; offset = 12; break;
-    case D3DFVF_XYZRHW: layout.position = 0; layout.pretransformed = true; offset = 16; break;
-    default: return false;
+    const FvfLayout fvfLayout = FvfLayoutOf(fvf);
+    if (fvfLayout.position < 0) {
+        return false;
     }
-    if (fvf & D3DFVF_NORMAL) {
-        layout.normal = offset;
-        offset += 12;
-    }
-    if (fvf & D3DFVF_PSIZE) {
-        layout.pointSize = offset;
-        offset += 4;
-    }
-    if (fvf & D3DFVF_DIFFUSE) {
-        layout.diffuse = offset;
-        offset += 4;
-    }
-    if (fvf & D3DFVF_SPECULAR) {
-        layout.specular = offset;
-        offset += 4;
-    }
-    if ((fvf & D3DFVF_TEXCOUNT_MASK) != 0) {
-        layout.texCoord = offset;
-    }
-    layout.size = D3DFVFVertexSize(fvf);
-    *out = layout;
+    // The shader family reads the first texture coordinate set only.
+    *out = GlVertexLayout{fvfLayout.stride,   fvfLayout.pretransformed, fvfLayout.position, fvfLayout.normal,
+                          fvfLayout.pointSize, fvfLayout.diffuse,       fvfLayout.specular, fvfLayout.texCoords};
     return true;
 }
 
