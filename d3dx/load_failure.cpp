@@ -16,10 +16,11 @@ const LoadFailure& LastLoadFailure()
     return Record();
 }
 
-void NoteLoadFailure(LoadFailureKind kind, std::string_view file, std::string_view reason)
+void NoteLoadFailure(LoadFailureKind kind, std::string_view file, std::string_view reason, std::string_view format)
 {
     LoadFailure& failure = Record();
     failure.kind = kind;
     failure.file = file;
     failure.reason = reason;
+    failure.format = format;
 }

@@ -25,9 +25,12 @@ struct LoadFailure {
     LoadFailureKind kind = LoadFailureKind::None;
     // As the caller named it; "" for an image loaded from memory.
     std::string file;
+    // What the file should have been, for messages: "image", or "X file" for a scene.
+    std::string format;
     std::string reason;
 };
 
 // This thread's last failure; kind None when no load has failed yet on this thread.
 const LoadFailure& LastLoadFailure();
-void NoteLoadFailure(LoadFailureKind kind, std::string_view file, std::string_view reason);
+void NoteLoadFailure(LoadFailureKind kind, std::string_view file, std::string_view reason,
+                     std::string_view format = "image");
