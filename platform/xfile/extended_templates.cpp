@@ -5,6 +5,8 @@
 #include "platform/xfile/template_parser.h"
 #include "platform/xfile/text_tokenizer.h"
 
+#include <algorithm>
+
 namespace xfile {
 
 namespace {
@@ -52,18 +54,47 @@ constexpr ExtendedTemplate kExtended[] = {
                                " DWORD BufferLength; array DWORD CompressedData[BufferLength]; }"},
 };
 
+// The declarations parsed once; each file's set gets copies.
+const TemplateSet& ParsedExtendedTemplates()
+{
+    static const TemplateSet parsed = [] {
+        TemplateSet set;
+        for (const ExtendedTemplate& entry : kExtended) {
+            // The declaration after its `template` keyword, as the declaration parser expects it.
+            TextTokenizer tokenizer(entry.declaration);
+            TokenStream tokens(tokenizer);
+            ParseTemplateDeclaration(tokens, set);
+        }
+        return set;
+    }();
+    return parsed;
+}
+
 } // namespace
 
 HRESULT AddExtendedTemplates(TemplateSet& templates)
 {
-    for (const ExtendedTemplate& entry : kExtended) {
-        if (templates.Find(entry.name)) {
+    const TemplateSet& extended = ParsedExtendedTemplates();
+    for (std::uint32_t i = 0; i < extended.Count(); ++i) {
+        const TemplateDef& definition = extended.At(i);
+        if (templates.Find(definition.name)) {
             continue;
         }
-        // The declaration after its `template` keyword, as the declaration parser expects it.
-        TextTokenizer tokenizer(entry.declaration);
-        TokenStream tokens(tokenizer);
-        const HRESULT hr = ParseTemplateDeclaration(tokens, templates);
+        // Member types are found by name in the target set, which may hold its own version of them.
+        TemplateDef copy = definition;
+        copy.depth = 1;
+        for (MemberDef& member : copy.members) {
+            if (member.primitive != PrimitiveType::None) {
+                continue;
+            }
+            const auto index = templates.Find(extended.At(member.templateIndex).name);
+            if (!index) {
+                return DXFILEERR_NOTEMPLATE;
+            }
+            member.templateIndex = *index;
+            copy.depth = std::max(copy.depth, templates.At(*index).depth + 1);
+        }
+        const HRESULT hr = templates.Add(std::move(copy));
         if (FAILED(hr)) {
             return hr;
         }
