@@ -124,7 +124,11 @@ bool ParseArguments(int argc, char** argv, Options& options, int& exitCode)
             }
         } else if (arg == "--every" && hasValue) {
             double every = 0.0;
-            if (!ReadOption("--every", argv[++i], 0.0, kMaxFrames, every) || every != std::floor(every)) {
+            if (!ReadOption("--every", argv[++i], 0.0, kMaxFrames, every)) {
+                return false;
+            }
+            if (every != std::floor(every)) {
+                std::fprintf(stderr, "fireworks-render: --every wants a whole number of frames\n");
                 return false;
             }
             options.every = static_cast<int>(every);
