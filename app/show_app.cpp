@@ -1,6 +1,8 @@
 // The show's framework hooks: scene set-up, the device resources through resets, and the frame.
 #include "app/show_app.h"
 
+#include <cstdio>
+
 #include "app/ground_grid.h"
 #include "app/launch_handlers.h"
 #include "app/show_scene.h"
@@ -9,6 +11,7 @@
 #include "effects/effects_lifecycle.h"
 #include "media/bitmap_font.h"
 #include "media/d3d_file.h"
+#include "media/media_failure.h"
 
 BitmapFont* StatusFont = nullptr;
 
@@ -111,13 +114,16 @@ HRESULT ShowApp::CreateDeviceResources()
     Effects.device = device;
     StatusFont->BuildAtlas(device);
     HRESULT hr = CreateGroundGrid(device);
-    if (FAILED(hr)) {
-        return hr;
+    if (SUCCEEDED(hr) && FAILED(sea->Load(device, "sea.x"))) {
+        hr = MediaNotFound;
     }
-    if (FAILED(sea->Load(device, "sea.x"))) {
-        return MediaNotFound;
+    if (SUCCEEDED(hr)) {
+        hr = EffectsCreateDeviceResources();
     }
-    hr = EffectsCreateDeviceResources();
+    if (hr == MediaNotFound) {
+        // The error box says which file and why.
+        std::snprintf(errorDetail, sizeof(errorDetail), "%s", MediaFailureText().c_str());
+    }
     return FAILED(hr) ? hr : S_OK;
 }
 

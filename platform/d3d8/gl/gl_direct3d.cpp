@@ -86,26 +86,34 @@ HRESULT GlDirect3D::GetAdapterIdentifier(UINT adapter, DWORD, D3DADAPTER_IDENTIF
 
 bool GlDirect3D::ModeAt(UINT adapter, UINT index, D3DDISPLAYMODE* mode)
 {
-    const int count = SDL_GetNumDisplayModes(static_cast<int>(adapter));
+    // Full screen is drawn at the mode's size and scaled over the desktop, whose own mode never changes:
+    // every usual size up to the desktop's is on offer, in both display depths, then the desktop's own.
+    struct Size {
+        UINT width;
+        UINT height;
+    };
+    static constexpr Size kSizes[] = {{640, 400},  {640, 480},   {800, 600},   {1024, 768},  {1280, 720},
+                                      {1280, 960}, {1280, 1024}, {1600, 900},  {1600, 1200}, {1920, 1080},
+                                      {1920, 1200}, {2560, 1440}, {3840, 2160}};
+    static constexpr D3DFORMAT kFormats[] = {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5};
+    D3DDISPLAYMODE desktop{};
+    if (FAILED(GetAdapterDisplayMode(adapter, &desktop))) {
+        return false;
+    }
     UINT seen = 0;
-    for (int i = 0; i < count; ++i) {
-        SDL_DisplayMode sdlMode{};
-        if (SDL_GetDisplayMode(static_cast<int>(adapter), i, &sdlMode) != 0) {
-            continue;
-        }
-        const D3DFORMAT format = DisplayFormatOf(sdlMode.format);
-        if (format == D3DFMT_UNKNOWN) {
-            continue;
+    for (const D3DFORMAT format : kFormats) {
+        for (const Size& size : kSizes) {
+            const bool fits = size.width <= desktop.Width && size.height <= desktop.Height;
+            const bool isDesktop = size.width == desktop.Width && size.height == desktop.Height;
+            if (fits && !isDesktop && seen++ == index) {
+                *mode = {size.width, size.height, desktop.RefreshRate, format};
+                return true;
+            }
         }
         if (seen++ == index) {
-            *mode = {static_cast<UINT>(sdlMode.w), static_cast<UINT>(sdlMode.h),
-                     static_cast<UINT>(sdlMode.refresh_rate), format};
+            *mode = {desktop.Width, desktop.Height, desktop.RefreshRate, format};
             return true;
         }
-    }
-    // A display that lists no modes still offers its desktop mode.
-    if (seen == 0 && index == 0) {
-        return SUCCEEDED(GetAdapterDisplayMode(adapter, mode));
     }
     return false;
 }

@@ -1,6 +1,7 @@
-// The Direct3D object over SDL and OpenGL: adapters are SDL's displays, their modes SDL's modes;
-// HAL is the system's GL driver and REF the same layer on Mesa's software rasteriser. What the
-// driver offers is probed once, when the object is made.
+// The Direct3D object over SDL and OpenGL: adapters are SDL's displays; their modes are the usual sizes
+// up to the desktop's, since full screen scales the mode over the desktop. HAL is the system's GL driver
+// and REF the same layer on Mesa's software rasteriser. What the driver offers is probed once, when the
+// object is made.
 #pragma once
 
 #include "platform/d3d8/d3d8.h"

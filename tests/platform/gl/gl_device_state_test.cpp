@@ -270,6 +270,14 @@ TEST_F(GlScene, Direct3DObjectReportsAdaptersModesAndFormats)
     EXPECT_EQ(d3d->EnumAdapterModes(D3DADAPTER_DEFAULT, 0, &mode), D3D_OK);
     EXPECT_GT(mode.Width, 0u);
     EXPECT_EQ(d3d->EnumAdapterModes(D3DADAPTER_DEFAULT, modes, &mode), D3DERR_INVALIDCALL);
+    // Full screen scales over the desktop, so the 16-bit 640 x 480 mode is offered wherever it fits.
+    bool has16Bit640 = false;
+    for (UINT i = 0; i < modes; ++i) {
+        ASSERT_EQ(d3d->EnumAdapterModes(D3DADAPTER_DEFAULT, i, &mode), D3D_OK);
+        EXPECT_TRUE(mode.Width <= desktop.Width && mode.Height <= desktop.Height);
+        has16Bit640 = has16Bit640 || (mode.Width == 640 && mode.Height == 480 && mode.Format == D3DFMT_R5G6B5);
+    }
+    EXPECT_EQ(has16Bit640, desktop.Width >= 640 && desktop.Height >= 480);
 
     // This machine has OpenGL 3.3 (Mesa at least): both device types exist.
     EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, TRUE), D3D_OK);
