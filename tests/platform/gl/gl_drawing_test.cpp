@@ -397,3 +397,40 @@ TEST_F(GlScene, PointSpritesCoverViewportHeightTimesSizeOverDistance)
     device->SetTexture(0, nullptr);
     texture->Release();
 }
+
+TEST_F(GlScene, MipLevelsAreSampledAgainAfterATextureOfOneLevel)
+{
+    // Solid textures: one of a single blue level, one whose smaller levels are green under a red top.
+    const auto solid = [&](UINT levels, D3DCOLOR top, D3DCOLOR below) {
+        IDirect3DTexture8* texture = nullptr;
+        EXPECT_EQ(device->CreateTexture(8, 8, levels, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+        for (UINT level = 0; level < levels; ++level) {
+            D3DLOCKED_RECT locked{};
+            texture->LockRect(level, &locked, nullptr, 0);
+            const UINT side = 8u >> level;
+            for (UINT y = 0; y < side; ++y) {
+                auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+                for (UINT x = 0; x < side; ++x) {
+                    row[x] = level == 0 ? top : below;
+                }
+            }
+            texture->UnlockRect(level);
+        }
+        return texture;
+    };
+    IDirect3DTexture8* single = solid(1, 0x000000FFu, 0);
+    IDirect3DTexture8* chain = solid(4, 0x00FF0000u, 0x0000FF00u);
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTexture(0, single);
+    DrawRect(0, 0, 64, 64, 0xFFFFFFFFu);
+    EXPECT_TRUE(Near(Pixel(30, 30), 0, 0, 255)) << Show(Pixel(30, 30));
+    // Eight texels on two pixels: the draw reads level 2, green.
+    device->SetTexture(0, chain);
+    DrawRect(0, 0, 2, 2, 0xFFFFFFFFu);
+    EXPECT_TRUE(Near(Pixel(0, 0), 0, 255, 0)) << Show(Pixel(0, 0));
+    device->SetTexture(0, nullptr);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    single->Release();
+    chain->Release();
+}
