@@ -1,6 +1,9 @@
 // The OpenGL 3.3 core entry points the drawing layer calls, loaded through SDL once a context exists,
-// and the one macro that checks glGetError in debug builds. Calls are written gl::Name(...).
+// and the macros every call goes through, which count it and check glGetError in debug builds.
+// Calls are written gl::Name(...).
 #pragma once
+
+#include <cstdint>
 
 #include <GL/glcorearb.h>
 
@@ -100,13 +103,34 @@ bool LoadGlFunctions();
 // Reports a pending GL error with the call that raised it; true when there was none.
 bool CheckGlError(const char* call, const char* file, int line);
 
-// Debug builds check every wrapped call; release builds only make it.
+// Every GL call goes through FW_GL (a statement) or FW_GL_VALUE (a call whose result is used), with
+// the counter it is counted on: a device's state cache, or GlUncounted before any device exists.
+// Debug builds also check GL's error flag after each call; release builds only make and count it.
+struct GlUncounted {
+    void Count(std::uint64_t = 1) {}
+};
+
 #ifdef NDEBUG
-#define FW_GL_CHECK(call) call
+#define FW_GL_CHECKED(call) ((void)0)
 #else
-#define FW_GL_CHECK(call)                               \
-    do {                                                \
-        call;                                           \
-        CheckGlError(#call, __FILE__, __LINE__);        \
-    } while (0)
+#define FW_GL_CHECKED(call) ((void)CheckGlError(call, __FILE__, __LINE__))
 #endif
+
+#define FW_GL(counter, call)  \
+    do {                      \
+        call;                 \
+        (counter).Count();    \
+        FW_GL_CHECKED(#call); \
+    } while (0)
+
+#define FW_GL_VALUE(counter, call) \
+    GlCounted((counter), [&] { return call; }, [&] { FW_GL_CHECKED(#call); })
+
+template <typename Counter, typename Call, typename Check>
+auto GlCounted(Counter& counter, Call call, Check check)
+{
+    auto value = call();
+    counter.Count();
+    check();
+    return value;
+}

@@ -45,8 +45,7 @@ void GlBufferObject::NoteLock(UINT offset, UINT size, DWORD flags, UINT total)
 bool GlBufferObject::Upload(GLenum target, const BYTE* data, UINT total, UINT readEnd, GlStateCache& cache)
 {
     if (name == 0) {
-        FW_GL_CHECK(gl::GenBuffers(1, &name));
-        cache.Count();
+        FW_GL(cache, gl::GenBuffers(1, &name));
         if (name == 0) {
             return false;
         }
@@ -58,8 +57,7 @@ bool GlBufferObject::Upload(GLenum target, const BYTE* data, UINT total, UINT re
     }
     if (!allocated) {
         // The first upload sends everything, written or not, so GL never holds undefined bytes.
-        FW_GL_CHECK(gl::BufferData(target, total, data, usage));
-        cache.Count();
+        FW_GL(cache, gl::BufferData(target, total, data, usage));
         cache.Stats().uploadedBytes += total;
         allocated = true;
         orphan = false;
@@ -70,8 +68,7 @@ bool GlBufferObject::Upload(GLenum target, const BYTE* data, UINT total, UINT re
         return true;
     }
     if (orphan) {
-        FW_GL_CHECK(gl::BufferData(target, total, nullptr, usage));
-        cache.Count();
+        FW_GL(cache, gl::BufferData(target, total, nullptr, usage));
         orphan = false;
     }
     // From the start of the noted range up to what the draw reads: one range stays noted, the tail.
@@ -79,8 +76,7 @@ bool GlBufferObject::Upload(GLenum target, const BYTE* data, UINT total, UINT re
     if (end <= dirtyBegin) {
         return true;
     }
-    FW_GL_CHECK(gl::BufferSubData(target, dirtyBegin, end - dirtyBegin, data + dirtyBegin));
-    cache.Count();
+    FW_GL(cache, gl::BufferSubData(target, dirtyBegin, end - dirtyBegin, data + dirtyBegin));
     cache.Stats().uploadedBytes += end - dirtyBegin;
     dirtyBegin = end;
     if (dirtyBegin == dirtyEnd) {

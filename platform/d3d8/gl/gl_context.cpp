@@ -47,17 +47,19 @@ GlProbe ProbeGl()
     }
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (context != nullptr && LoadGlFunctions()) {
+        // No device exists yet to count these.
+        GlUncounted uncounted;
         GLint major = 0;
         GLint minor = 0;
-        gl::GetIntegerv(GL_MAJOR_VERSION, &major);
-        gl::GetIntegerv(GL_MINOR_VERSION, &minor);
+        FW_GL(uncounted, gl::GetIntegerv(GL_MAJOR_VERSION, &major));
+        FW_GL(uncounted, gl::GetIntegerv(GL_MINOR_VERSION, &minor));
         probe.ok = major > 3 || (major == 3 && minor >= 3);
-        const auto* renderer = reinterpret_cast<const char*>(gl::GetString(GL_RENDERER));
+        const auto* renderer = reinterpret_cast<const char*>(FW_GL_VALUE(uncounted, gl::GetString(GL_RENDERER)));
         std::snprintf(probe.renderer, sizeof probe.renderer, "%s", renderer != nullptr ? renderer : "OpenGL");
         probe.software = IsSoftwareRenderer(probe.renderer);
-        gl::GetIntegerv(GL_MAX_TEXTURE_SIZE, &probe.maxTextureSize);
+        FW_GL(uncounted, gl::GetIntegerv(GL_MAX_TEXTURE_SIZE, &probe.maxTextureSize));
         GLfloat range[2] = {1.0f, 1.0f};
-        gl::GetFloatv(GL_POINT_SIZE_RANGE, range);
+        FW_GL(uncounted, gl::GetFloatv(GL_POINT_SIZE_RANGE, range));
         probe.maxPointSize = range[1];
         // A core context may refuse the query; nothing else depends on its flag.
         while (gl::GetError() != GL_NO_ERROR) {

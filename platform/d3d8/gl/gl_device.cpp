@@ -57,8 +57,10 @@ HRESULT GlDevice::Create(const D3DCAPS8& caps, D3DPRESENT_PARAMETERS* parameters
     GLint major = 0;
     GLint minor = 0;
     if (LoadGlFunctions()) {
-        gl::GetIntegerv(GL_MAJOR_VERSION, &major);
-        gl::GetIntegerv(GL_MINOR_VERSION, &minor);
+        // Before the device: nothing counts these.
+        GlUncounted uncounted;
+        FW_GL(uncounted, gl::GetIntegerv(GL_MAJOR_VERSION, &major));
+        FW_GL(uncounted, gl::GetIntegerv(GL_MINOR_VERSION, &minor));
     }
     if (major < 3 || (major == 3 && minor < 3)) {
         SDL_GL_MakeCurrent(window, nullptr);
@@ -98,12 +100,12 @@ GlDevice::~GlDevice()
     if (MakeContextCurrent()) {
         DeleteGarbage();
         programs.Clear(cache);
-        gl::DeleteVertexArrays(1, &vertexArray);
-        gl::DeleteBuffers(1, &uniformBuffer);
-        gl::DeleteSamplers(1, &sampler);
+        FW_GL(cache, gl::DeleteVertexArrays(1, &vertexArray));
+        FW_GL(cache, gl::DeleteBuffers(1, &uniformBuffer));
+        FW_GL(cache, gl::DeleteSamplers(1, &sampler));
         DeleteRenderTarget();
-        gl::DeleteFramebuffers(1, &overlayFrameBuffer);
-        gl::DeleteTextures(2, overlayTextures);
+        FW_GL(cache, gl::DeleteFramebuffers(1, &overlayFrameBuffer));
+        FW_GL(cache, gl::DeleteTextures(2, overlayTextures));
     }
     {
         // Names still held by live resources go with the context.
@@ -125,26 +127,25 @@ GlDevice::~GlDevice()
 
 void GlDevice::InitGl()
 {
-    FW_GL_CHECK(gl::GenVertexArrays(1, &vertexArray));
+    FW_GL(cache, gl::GenVertexArrays(1, &vertexArray));
     cache.BindVertexArray(vertexArray);
-    FW_GL_CHECK(gl::GenBuffers(1, &uniformBuffer));
+    FW_GL(cache, gl::GenBuffers(1, &uniformBuffer));
     cache.BindUniformBuffer(uniformBuffer);
-    FW_GL_CHECK(gl::BufferData(GL_UNIFORM_BUFFER, sizeof(GlFixedUniforms), nullptr, GL_DYNAMIC_DRAW));
-    FW_GL_CHECK(gl::BindBufferBase(GL_UNIFORM_BUFFER, 0, uniformBuffer));
-    FW_GL_CHECK(gl::GenSamplers(1, &sampler));
+    FW_GL(cache, gl::BufferData(GL_UNIFORM_BUFFER, sizeof(GlFixedUniforms), nullptr, GL_DYNAMIC_DRAW));
+    FW_GL(cache, gl::BindBufferBase(GL_UNIFORM_BUFFER, 0, uniformBuffer));
+    FW_GL(cache, gl::GenSamplers(1, &sampler));
     cache.BindSampler(sampler);
-    FW_GL_CHECK(gl::ActiveTexture(GL_TEXTURE0));
+    FW_GL(cache, gl::ActiveTexture(GL_TEXTURE0));
     // Fixed for the device's life: shader point sizes, sprites from the top-left, flat shading from
     // the first vertex, counter-clockwise GL front faces, tightly packed rows.
-    FW_GL_CHECK(gl::Enable(GL_PROGRAM_POINT_SIZE));
-    FW_GL_CHECK(gl::PointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_UPPER_LEFT));
-    FW_GL_CHECK(gl::ProvokingVertex(GL_FIRST_VERTEX_CONVENTION));
-    FW_GL_CHECK(gl::FrontFace(GL_CCW));
-    FW_GL_CHECK(gl::PixelStorei(GL_UNPACK_ALIGNMENT, 1));
-    FW_GL_CHECK(gl::PixelStorei(GL_PACK_ALIGNMENT, 1));
-    cache.Count(10);
+    FW_GL(cache, gl::Enable(GL_PROGRAM_POINT_SIZE));
+    FW_GL(cache, gl::PointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_UPPER_LEFT));
+    FW_GL(cache, gl::ProvokingVertex(GL_FIRST_VERTEX_CONVENTION));
+    FW_GL(cache, gl::FrontFace(GL_CCW));
+    FW_GL(cache, gl::PixelStorei(GL_UNPACK_ALIGNMENT, 1));
+    FW_GL(cache, gl::PixelStorei(GL_PACK_ALIGNMENT, 1));
     GLfloat range[2] = {1.0f, 1.0f};
-    gl::GetFloatv(GL_POINT_SIZE_RANGE, range);
+    FW_GL(cache, gl::GetFloatv(GL_POINT_SIZE_RANGE, range));
     while (gl::GetError() != GL_NO_ERROR) {
     }
     if (range[1] > 0.0f && range[1] < largestPointSize) {
@@ -251,8 +252,7 @@ void GlDevice::DeleteGarbage()
             }
         }
         if (!doomed.empty()) {
-            FW_GL_CHECK(gl::DeleteBuffers(static_cast<GLsizei>(doomed.size()), doomed.data()));
-            cache.Count();
+            FW_GL(cache, gl::DeleteBuffers(static_cast<GLsizei>(doomed.size()), doomed.data()));
         }
         doomed.assign(garbage->textures.begin(), garbage->textures.end());
         garbage->textures.clear();
@@ -261,8 +261,7 @@ void GlDevice::DeleteGarbage()
         cache.ForgetTexture(name);
     }
     if (!doomed.empty()) {
-        FW_GL_CHECK(gl::DeleteTextures(static_cast<GLsizei>(doomed.size()), doomed.data()));
-        cache.Count();
+        FW_GL(cache, gl::DeleteTextures(static_cast<GLsizei>(doomed.size()), doomed.data()));
     }
 }
 
@@ -397,8 +396,7 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
     }
     PresentToWindow();
     SDL_GL_SwapWindow(window);
-    FW_GL_CHECK(gl::BindFramebuffer(GL_FRAMEBUFFER, frameBuffer));
-    cache.Count();
+    FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, frameBuffer));
     DeleteGarbage();
     return D3D_OK;
 }
@@ -409,7 +407,7 @@ HRESULT GlDevice::Finish()
     if (!scope.Ready()) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    FW_GL_CHECK(gl::Finish());
+    FW_GL(cache, gl::Finish());
     return D3D_OK;
 }
 
@@ -428,12 +426,11 @@ HRESULT GlDevice::ReadBackBuffer(BYTE* bits, INT pitch, UINT width, UINT height,
     const UINT bytesPerPixel = D3DFormatBytesPerPixel(format);
     // The offscreen back buffer is read; GL counts rows from the bottom.
     const GLint bottom = drawableHeight - static_cast<GLint>(height);
-    FW_GL_CHECK(gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
-    FW_GL_CHECK(gl::PixelStorei(GL_PACK_ROW_LENGTH, pitch / static_cast<INT>(bytesPerPixel)));
-    FW_GL_CHECK(gl::ReadPixels(0, bottom, static_cast<GLsizei>(width), static_cast<GLsizei>(height), glFormat,
+    FW_GL(cache, gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
+    FW_GL(cache, gl::PixelStorei(GL_PACK_ROW_LENGTH, pitch / static_cast<INT>(bytesPerPixel)));
+    FW_GL(cache, gl::ReadPixels(0, bottom, static_cast<GLsizei>(width), static_cast<GLsizei>(height), glFormat,
                                glType, bits));
-    FW_GL_CHECK(gl::PixelStorei(GL_PACK_ROW_LENGTH, 0));
-    cache.Count(4);
+    FW_GL(cache, gl::PixelStorei(GL_PACK_ROW_LENGTH, 0));
     const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
     readRow.resize(rowBytes);
     for (UINT top = 0, low = height - 1; top < low; ++top, --low) {
@@ -508,8 +505,7 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
             continue;
         }
         cache.Scissor(x1, drawableHeight - y2, x2 - x1, y2 - y1);
-        FW_GL_CHECK(gl::Clear(mask));
-        cache.Count();
+        FW_GL(cache, gl::Clear(mask));
     }
     // The masks and the scissor belong to the draws again.
     dirty |= DirtyRenderStates;
@@ -658,8 +654,7 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
     if (FAILED(result)) {
         return result;
     }
-    FW_GL_CHECK(gl::DrawArrays(GlPrimitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count)));
-    cache.Count();
+    FW_GL(cache, gl::DrawArrays(GlPrimitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count)));
     stats.draws += 1;
     return D3D_OK;
 }
@@ -704,11 +699,10 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UIN
         return D3DERR_DRIVERINTERNALERROR;
     }
     const auto offset = static_cast<std::uintptr_t>(startIndex) * indexSize;
-    FW_GL_CHECK(gl::DrawElementsBaseVertex(GlPrimitiveMode(type), static_cast<GLsizei>(count),
+    FW_GL(cache, gl::DrawElementsBaseVertex(GlPrimitiveMode(type), static_cast<GLsizei>(count),
                                            indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
                                            reinterpret_cast<const void*>(offset),
                                            static_cast<GLint>(state.baseVertexIndex)));
-    cache.Count();
     stats.draws += 1;
     return D3D_OK;
 }

@@ -133,17 +133,15 @@ void GlDevice::ApplyVertexInput(const GlVertexLayout& layout)
         const bool present = part.offset >= 0;
         if (present != attribEnabled[i]) {
             if (present) {
-                FW_GL_CHECK(gl::EnableVertexAttribArray(i));
+                FW_GL(cache, gl::EnableVertexAttribArray(i));
             } else {
-                FW_GL_CHECK(gl::DisableVertexAttribArray(i));
+                FW_GL(cache, gl::DisableVertexAttribArray(i));
             }
             attribEnabled[i] = present;
-            cache.Count();
         }
         if (present) {
-            FW_GL_CHECK(gl::VertexAttribPointer(i, part.size, part.type, part.normalized, stride,
-                                                reinterpret_cast<const void*>(static_cast<std::uintptr_t>(part.offset))));
-            cache.Count();
+            const auto* offset = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(part.offset));
+            FW_GL(cache, gl::VertexAttribPointer(i, part.size, part.type, part.normalized, stride, offset));
         }
     }
     inputBuffer = vertices->Name();
@@ -193,16 +191,14 @@ void GlDevice::ApplySampler(bool singleLevel)
     for (int i = 0; i < 4; ++i) {
         if (samplerState[i] != wanted[i]) {
             samplerState[i] = wanted[i];
-            FW_GL_CHECK(gl::SamplerParameteri(sampler, names[i], wanted[i]));
-            cache.Count();
+            FW_GL(cache, gl::SamplerParameteri(sampler, names[i], wanted[i]));
         }
     }
     if (samplerState[4] != wanted[4]) {
         samplerState[4] = wanted[4];
         float border[4];
         UnpackColor(stage[D3DTSS_BORDERCOLOR], border);
-        FW_GL_CHECK(gl::SamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border));
-        cache.Count();
+        FW_GL(cache, gl::SamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border));
     }
 }
 
@@ -317,9 +313,8 @@ void GlDevice::UploadUniforms()
         uniformsSent = true;
     }
     cache.BindUniformBuffer(uniformBuffer);
-    FW_GL_CHECK(gl::BufferSubData(GL_UNIFORM_BUFFER, static_cast<GLintptr>(begin),
+    FW_GL(cache, gl::BufferSubData(GL_UNIFORM_BUFFER, static_cast<GLintptr>(begin),
                                   static_cast<GLsizeiptr>(end - begin), bytes + begin));
-    cache.Count();
     cache.Stats().uploadedBytes += end - begin;
     std::memcpy(sent + begin, bytes + begin, end - begin);
 }

@@ -24,27 +24,24 @@ bool GlDevice::CreateRenderTarget()
     DeleteRenderTarget();
     const auto width = static_cast<GLsizei>(presentation.BackBufferWidth);
     const auto height = static_cast<GLsizei>(presentation.BackBufferHeight);
-    FW_GL_CHECK(gl::GenFramebuffers(1, &frameBuffer));
-    FW_GL_CHECK(gl::BindFramebuffer(GL_FRAMEBUFFER, frameBuffer));
-    FW_GL_CHECK(gl::GenRenderbuffers(1, &colorBuffer));
-    FW_GL_CHECK(gl::BindRenderbuffer(GL_RENDERBUFFER, colorBuffer));
-    FW_GL_CHECK(gl::RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height));
-    FW_GL_CHECK(gl::FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer));
-    cache.Count(6);
+    FW_GL(cache, gl::GenFramebuffers(1, &frameBuffer));
+    FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, frameBuffer));
+    FW_GL(cache, gl::GenRenderbuffers(1, &colorBuffer));
+    FW_GL(cache, gl::BindRenderbuffer(GL_RENDERBUFFER, colorBuffer));
+    FW_GL(cache, gl::RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height));
+    FW_GL(cache, gl::FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer));
     if (presentation.EnableAutoDepthStencil) {
         const GLenum storage = DepthStorageOf(presentation.AutoDepthStencilFormat);
-        FW_GL_CHECK(gl::GenRenderbuffers(1, &depthBuffer));
-        FW_GL_CHECK(gl::BindRenderbuffer(GL_RENDERBUFFER, depthBuffer));
-        FW_GL_CHECK(gl::RenderbufferStorage(GL_RENDERBUFFER, storage, width, height));
-        FW_GL_CHECK(gl::FramebufferRenderbuffer(GL_FRAMEBUFFER,
+        FW_GL(cache, gl::GenRenderbuffers(1, &depthBuffer));
+        FW_GL(cache, gl::BindRenderbuffer(GL_RENDERBUFFER, depthBuffer));
+        FW_GL(cache, gl::RenderbufferStorage(GL_RENDERBUFFER, storage, width, height));
+        FW_GL(cache, gl::FramebufferRenderbuffer(GL_FRAMEBUFFER,
                                                 storage == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT
                                                                                : GL_DEPTH_ATTACHMENT,
                                                 GL_RENDERBUFFER, depthBuffer));
-        cache.Count(4);
     }
-    FW_GL_CHECK(gl::BindRenderbuffer(GL_RENDERBUFFER, 0));
-    const GLenum status = gl::CheckFramebufferStatus(GL_FRAMEBUFFER);
-    cache.Count(2);
+    FW_GL(cache, gl::BindRenderbuffer(GL_RENDERBUFFER, 0));
+    const GLenum status = FW_GL_VALUE(cache, gl::CheckFramebufferStatus(GL_FRAMEBUFFER));
     if (status != GL_FRAMEBUFFER_COMPLETE) {
         std::fprintf(stderr, "Direct3D device: the %dx%d back buffer cannot be made (0x%x)\n", width, height, status);
         return false;
@@ -57,8 +54,7 @@ bool GlDevice::CreateRenderTarget()
     cache.ClearColor(black);
     cache.ClearDepth(1.0f);
     cache.ClearStencil(0);
-    FW_GL_CHECK(gl::Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
-    cache.Count();
+    FW_GL(cache, gl::Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
     dirty |= DirtyRenderStates;
     return true;
 }
@@ -66,19 +62,16 @@ bool GlDevice::CreateRenderTarget()
 void GlDevice::DeleteRenderTarget()
 {
     if (frameBuffer != 0) {
-        FW_GL_CHECK(gl::BindFramebuffer(GL_FRAMEBUFFER, 0));
-        FW_GL_CHECK(gl::DeleteFramebuffers(1, &frameBuffer));
-        cache.Count(2);
+        FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, 0));
+        FW_GL(cache, gl::DeleteFramebuffers(1, &frameBuffer));
         frameBuffer = 0;
     }
     if (colorBuffer != 0) {
-        FW_GL_CHECK(gl::DeleteRenderbuffers(1, &colorBuffer));
-        cache.Count();
+        FW_GL(cache, gl::DeleteRenderbuffers(1, &colorBuffer));
         colorBuffer = 0;
     }
     if (depthBuffer != 0) {
-        FW_GL_CHECK(gl::DeleteRenderbuffers(1, &depthBuffer));
-        cache.Count();
+        FW_GL(cache, gl::DeleteRenderbuffers(1, &depthBuffer));
         depthBuffer = 0;
     }
 }
@@ -95,28 +88,25 @@ void GlDevice::PresentToWindow()
     const PresentRect target = presentation.Windowed ? ClientPresentRect(width, height, bar)
                                                      : LetterboxRect(sourceWidth, sourceHeight, width, height);
 
-    FW_GL_CHECK(gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
-    FW_GL_CHECK(gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
+    FW_GL(cache, gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
+    FW_GL(cache, gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
     // The copy and the bars must not be clipped or masked by the scene's last state.
     static constexpr float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     cache.Enable(GlStateCache::SwitchScissorTest, false);
     cache.ColorMask(0xF);
     cache.ClearColor(black);
-    FW_GL_CHECK(gl::Clear(GL_COLOR_BUFFER_BIT));
-    cache.Count(3);
+    FW_GL(cache, gl::Clear(GL_COLOR_BUFFER_BIT));
     if (target.width > 0 && target.height > 0) {
         const bool sameSize = target.width == sourceWidth && target.height == sourceHeight;
         // GL rows count from the bottom in both buffers.
-        FW_GL_CHECK(gl::BlitFramebuffer(0, 0, sourceWidth, sourceHeight, target.x,
+        FW_GL(cache, gl::BlitFramebuffer(0, 0, sourceWidth, sourceHeight, target.x,
                                         height - target.y - target.height, target.x + target.width,
                                         height - target.y, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR));
-        cache.Count();
     }
     if (overlay != nullptr) {
         CompositeOverlay(height);
     }
-    FW_GL_CHECK(gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
-    cache.Count();
+    FW_GL(cache, gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
     dirty |= DirtyRenderStates;
 }
 
@@ -138,13 +128,11 @@ void GlDevice::CompositeOverlay(int windowHeight)
                 continue;
             }
             if (overlayTextures[layer] == 0) {
-                FW_GL_CHECK(gl::GenTextures(1, &overlayTextures[layer]));
-                cache.Count();
+                FW_GL(cache, gl::GenTextures(1, &overlayTextures[layer]));
             }
             cache.BindTexture(overlayTextures[layer]);
-            FW_GL_CHECK(gl::TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA,
+            FW_GL(cache, gl::TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA,
                                        GL_UNSIGNED_BYTE, image.pixels.data()));
-            cache.Count();
             cache.Stats().uploadedBytes += image.pixels.size();
             overlayRects[layer][0] = image.x;
             overlayRects[layer][1] = image.y;
@@ -156,23 +144,19 @@ void GlDevice::CompositeOverlay(int windowHeight)
         return;
     }
     if (overlayFrameBuffer == 0) {
-        FW_GL_CHECK(gl::GenFramebuffers(1, &overlayFrameBuffer));
-        cache.Count();
+        FW_GL(cache, gl::GenFramebuffers(1, &overlayFrameBuffer));
     }
-    FW_GL_CHECK(gl::BindFramebuffer(GL_READ_FRAMEBUFFER, overlayFrameBuffer));
-    cache.Count();
+    FW_GL(cache, gl::BindFramebuffer(GL_READ_FRAMEBUFFER, overlayFrameBuffer));
     for (int layer = 0; layer < WindowOverlay::LayerCount; ++layer) {
         if (!overlayShown[layer]) {
             continue;
         }
         const int* r = overlayRects[layer];
-        FW_GL_CHECK(gl::FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+        FW_GL(cache, gl::FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
                                              overlayTextures[layer], 0));
         // Image rows are top first: the first row lands at the top of its place in the window.
-        FW_GL_CHECK(gl::BlitFramebuffer(0, 0, r[2], r[3], r[0], windowHeight - r[1], r[0] + r[2],
+        FW_GL(cache, gl::BlitFramebuffer(0, 0, r[2], r[3], r[0], windowHeight - r[1], r[0] + r[2],
                                         windowHeight - r[1] - r[3], GL_COLOR_BUFFER_BIT, GL_NEAREST));
-        cache.Count(2);
     }
-    FW_GL_CHECK(gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
-    cache.Count();
+    FW_GL(cache, gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
 }

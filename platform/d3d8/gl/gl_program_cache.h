@@ -22,7 +22,7 @@ private:
         GLuint program;
     };
 
-    static GLuint Build(const GlShaderKey& key);
+    static GLuint Build(const GlShaderKey& key, GlStateCache& cache);
 
     Entry entries[Capacity] = {};
     int count = 0;

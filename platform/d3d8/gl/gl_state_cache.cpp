@@ -35,19 +35,17 @@ void GlStateCache::Enable(Switch which, bool on)
     }
     switches[which] = value;
     if (on) {
-        FW_GL_CHECK(gl::Enable(SwitchCap[which]));
+        FW_GL(*this, gl::Enable(SwitchCap[which]));
     } else {
-        FW_GL_CHECK(gl::Disable(SwitchCap[which]));
+        FW_GL(*this, gl::Disable(SwitchCap[which]));
     }
-    Count();
 }
 
 void GlStateCache::UseProgram(GLuint value)
 {
     if (program != value) {
         program = value;
-        FW_GL_CHECK(gl::UseProgram(value));
-        Count();
+        FW_GL(*this, gl::UseProgram(value));
     }
 }
 
@@ -57,8 +55,7 @@ void GlStateCache::BindVertexArray(GLuint value)
         vertexArray = value;
         // The element binding is part of the vertex array.
         elementBuffer = Unknown;
-        FW_GL_CHECK(gl::BindVertexArray(value));
-        Count();
+        FW_GL(*this, gl::BindVertexArray(value));
     }
 }
 
@@ -66,8 +63,7 @@ void GlStateCache::BindArrayBuffer(GLuint value)
 {
     if (arrayBuffer != value) {
         arrayBuffer = value;
-        FW_GL_CHECK(gl::BindBuffer(GL_ARRAY_BUFFER, value));
-        Count();
+        FW_GL(*this, gl::BindBuffer(GL_ARRAY_BUFFER, value));
     }
 }
 
@@ -75,8 +71,7 @@ void GlStateCache::BindElementBuffer(GLuint value)
 {
     if (elementBuffer != value) {
         elementBuffer = value;
-        FW_GL_CHECK(gl::BindBuffer(GL_ELEMENT_ARRAY_BUFFER, value));
-        Count();
+        FW_GL(*this, gl::BindBuffer(GL_ELEMENT_ARRAY_BUFFER, value));
     }
 }
 
@@ -84,8 +79,7 @@ void GlStateCache::BindUniformBuffer(GLuint value)
 {
     if (uniformBuffer != value) {
         uniformBuffer = value;
-        FW_GL_CHECK(gl::BindBuffer(GL_UNIFORM_BUFFER, value));
-        Count();
+        FW_GL(*this, gl::BindBuffer(GL_UNIFORM_BUFFER, value));
     }
 }
 
@@ -93,8 +87,7 @@ void GlStateCache::BindTexture(GLuint value)
 {
     if (texture != value) {
         texture = value;
-        FW_GL_CHECK(gl::BindTexture(GL_TEXTURE_2D, value));
-        Count();
+        FW_GL(*this, gl::BindTexture(GL_TEXTURE_2D, value));
     }
 }
 
@@ -102,8 +95,7 @@ void GlStateCache::BindSampler(GLuint value)
 {
     if (sampler != value) {
         sampler = value;
-        FW_GL_CHECK(gl::BindSampler(0, value));
-        Count();
+        FW_GL(*this, gl::BindSampler(0, value));
     }
 }
 
@@ -112,8 +104,7 @@ void GlStateCache::DepthMask(bool on)
     const int value = on ? 1 : 0;
     if (depthMask != value) {
         depthMask = value;
-        FW_GL_CHECK(gl::DepthMask(on ? GL_TRUE : GL_FALSE));
-        Count();
+        FW_GL(*this, gl::DepthMask(on ? GL_TRUE : GL_FALSE));
     }
 }
 
@@ -121,8 +112,7 @@ void GlStateCache::DepthFunc(GLenum value)
 {
     if (depthFunc != value) {
         depthFunc = value;
-        FW_GL_CHECK(gl::DepthFunc(value));
-        Count();
+        FW_GL(*this, gl::DepthFunc(value));
     }
 }
 
@@ -131,8 +121,7 @@ void GlStateCache::BlendFunc(GLenum source, GLenum destination)
     if (blendSource != source || blendDestination != destination) {
         blendSource = source;
         blendDestination = destination;
-        FW_GL_CHECK(gl::BlendFunc(source, destination));
-        Count();
+        FW_GL(*this, gl::BlendFunc(source, destination));
     }
 }
 
@@ -140,8 +129,7 @@ void GlStateCache::BlendEquation(GLenum value)
 {
     if (blendEquation != value) {
         blendEquation = value;
-        FW_GL_CHECK(gl::BlendEquation(value));
-        Count();
+        FW_GL(*this, gl::BlendEquation(value));
     }
 }
 
@@ -151,9 +139,8 @@ void GlStateCache::ColorMask(DWORD mask)
     if (colorMask != mask) {
         colorMask = mask;
         // The platform's bits: red 1, green 2, blue 4, alpha 8.
-        FW_GL_CHECK(gl::ColorMask((mask & 1) ? GL_TRUE : GL_FALSE, (mask & 2) ? GL_TRUE : GL_FALSE,
+        FW_GL(*this, gl::ColorMask((mask & 1) ? GL_TRUE : GL_FALSE, (mask & 2) ? GL_TRUE : GL_FALSE,
                                   (mask & 4) ? GL_TRUE : GL_FALSE, (mask & 8) ? GL_TRUE : GL_FALSE));
-        Count();
     }
 }
 
@@ -161,8 +148,7 @@ void GlStateCache::CullFace(GLenum value)
 {
     if (cullFace != value) {
         cullFace = value;
-        FW_GL_CHECK(gl::CullFace(value));
-        Count();
+        FW_GL(*this, gl::CullFace(value));
     }
 }
 
@@ -170,8 +156,7 @@ void GlStateCache::PolygonMode(GLenum value)
 {
     if (polygonMode != value) {
         polygonMode = value;
-        FW_GL_CHECK(gl::PolygonMode(GL_FRONT_AND_BACK, value));
-        Count();
+        FW_GL(*this, gl::PolygonMode(GL_FRONT_AND_BACK, value));
     }
 }
 
@@ -182,8 +167,7 @@ void GlStateCache::Viewport(GLint x, GLint y, GLsizei width, GLsizei height)
         viewport[1] = y;
         viewport[2] = width;
         viewport[3] = height;
-        FW_GL_CHECK(gl::Viewport(x, y, width, height));
-        Count();
+        FW_GL(*this, gl::Viewport(x, y, width, height));
     }
 }
 
@@ -192,8 +176,7 @@ void GlStateCache::DepthRange(float nearValue, float farValue)
     if (depthRange[0] != nearValue || depthRange[1] != farValue) {
         depthRange[0] = nearValue;
         depthRange[1] = farValue;
-        FW_GL_CHECK(gl::DepthRange(nearValue, farValue));
-        Count();
+        FW_GL(*this, gl::DepthRange(nearValue, farValue));
     }
 }
 
@@ -204,8 +187,7 @@ void GlStateCache::Scissor(GLint x, GLint y, GLsizei width, GLsizei height)
         scissor[1] = y;
         scissor[2] = width;
         scissor[3] = height;
-        FW_GL_CHECK(gl::Scissor(x, y, width, height));
-        Count();
+        FW_GL(*this, gl::Scissor(x, y, width, height));
     }
 }
 
@@ -216,8 +198,7 @@ void GlStateCache::ClearColor(const float rgba[4])
         for (int i = 0; i < 4; ++i) {
             clearColor[i] = rgba[i];
         }
-        FW_GL_CHECK(gl::ClearColor(rgba[0], rgba[1], rgba[2], rgba[3]));
-        Count();
+        FW_GL(*this, gl::ClearColor(rgba[0], rgba[1], rgba[2], rgba[3]));
     }
 }
 
@@ -225,8 +206,7 @@ void GlStateCache::ClearDepth(float depth)
 {
     if (clearDepth != depth) {
         clearDepth = depth;
-        FW_GL_CHECK(gl::ClearDepth(depth));
-        Count();
+        FW_GL(*this, gl::ClearDepth(depth));
     }
 }
 
@@ -234,8 +214,7 @@ void GlStateCache::ClearStencil(GLint stencil)
 {
     if (clearStencil != stencil) {
         clearStencil = stencil;
-        FW_GL_CHECK(gl::ClearStencil(stencil));
-        Count();
+        FW_GL(*this, gl::ClearStencil(stencil));
     }
 }
 

@@ -35,8 +35,7 @@ bool GlTexture::Upload(GlStateCache& cache)
     }
     const bool created = name == 0;
     if (created) {
-        FW_GL_CHECK(gl::GenTextures(1, &name));
-        cache.Count();
+        FW_GL(cache, gl::GenTextures(1, &name));
         if (name == 0) {
             return false;
         }
@@ -45,12 +44,10 @@ bool GlTexture::Upload(GlStateCache& cache)
     const UINT chainLength = GetLevelCount();
     if (created) {
         // Exactly the levels the texture has, so that a short chain is still complete.
-        FW_GL_CHECK(gl::TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0));
-        FW_GL_CHECK(gl::TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(chainLength) - 1));
-        cache.Count(2);
+        FW_GL(cache, gl::TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0));
+        FW_GL(cache, gl::TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(chainLength) - 1));
         if (texel.opaqueAlpha) {
-            FW_GL_CHECK(gl::TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE));
-            cache.Count();
+            FW_GL(cache, gl::TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE));
         }
     }
     if (dirtyLevels == 0) {
@@ -65,13 +62,12 @@ bool GlTexture::Upload(GlStateCache& cache)
         const auto width = static_cast<GLsizei>(desc.Width);
         const auto height = static_cast<GLsizei>(desc.Height);
         if (created) {
-            FW_GL_CHECK(gl::TexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), texel.internalFormat, width, height,
+            FW_GL(cache, gl::TexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), texel.internalFormat, width, height,
                                        0, texel.format, texel.type, LevelData(level)));
         } else {
-            FW_GL_CHECK(gl::TexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, width, height,
+            FW_GL(cache, gl::TexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, width, height,
                                           texel.format, texel.type, LevelData(level)));
         }
-        cache.Count();
         cache.Stats().uploadedBytes += desc.Size;
     }
     dirtyLevels = 0;
