@@ -5,6 +5,7 @@
 #include "platform/d3d8/memory_surface.h"
 #include "platform/d3d8/memory_texture.h"
 
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -28,7 +29,7 @@ bool InUnitRange(float value) { return value >= 0.0f && value <= 1.0f; }
 
 } // namespace
 
-D3DCAPS8 NullDevice::DefaultCaps()
+D3DCAPS8 DeviceFrontEnd::DefaultCaps()
 {
     D3DCAPS8 deviceCaps{};
     deviceCaps.DeviceType = D3DDEVTYPE_HAL;
@@ -56,7 +57,7 @@ D3DCAPS8 NullDevice::DefaultCaps()
     return deviceCaps;
 }
 
-D3DPRESENT_PARAMETERS NullDevice::DefaultPresentParameters()
+D3DPRESENT_PARAMETERS DeviceFrontEnd::DefaultPresentParameters()
 {
     D3DPRESENT_PARAMETERS presentParameters{};
     presentParameters.BackBufferWidth = 640;
@@ -71,14 +72,14 @@ D3DPRESENT_PARAMETERS NullDevice::DefaultPresentParameters()
     return presentParameters;
 }
 
-NullDevice::NullDevice(const D3DCAPS8& caps, const D3DPRESENT_PARAMETERS& parameters)
+DeviceFrontEnd::DeviceFrontEnd(const D3DCAPS8& caps, const D3DPRESENT_PARAMETERS& parameters)
     : deviceCaps(caps), presentParameters(parameters), deviceState{}, resourceOwner(std::make_shared<ResourceOwner>())
 {
     resourceOwner->device.store(this);
     FillDefaultDeviceState(deviceState, presentParameters, deviceCaps);
 }
 
-NullDevice::~NullDevice()
+DeviceFrontEnd::~DeviceFrontEnd()
 {
     // Resources that outlive the device must no longer reach it.
     resourceOwner->device.store(nullptr);
@@ -86,9 +87,9 @@ NullDevice::~NullDevice()
     ReleaseBoundObjects(deviceState);
 }
 
-ULONG NullDevice::AddRef() { return references.Increment(); }
+ULONG DeviceFrontEnd::AddRef() { return references.Increment(); }
 
-ULONG NullDevice::Release()
+ULONG DeviceFrontEnd::Release()
 {
     const ULONG count = references.Decrement();
     if (count == 0) {
@@ -97,9 +98,9 @@ ULONG NullDevice::Release()
     return count;
 }
 
-HRESULT NullDevice::TestCooperativeLevel() { return D3D_OK; }
+HRESULT DeviceFrontEnd::TestCooperativeLevel() { return D3D_OK; }
 
-HRESULT NullDevice::GetDeviceCaps(D3DCAPS8* caps)
+HRESULT DeviceFrontEnd::GetDeviceCaps(D3DCAPS8* caps)
 {
     if (caps == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -108,7 +109,7 @@ HRESULT NullDevice::GetDeviceCaps(D3DCAPS8* caps)
     return D3D_OK;
 }
 
-HRESULT NullDevice::GetDisplayMode(D3DDISPLAYMODE* mode)
+HRESULT DeviceFrontEnd::GetDisplayMode(D3DDISPLAYMODE* mode)
 {
     if (mode == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -117,9 +118,9 @@ HRESULT NullDevice::GetDisplayMode(D3DDISPLAYMODE* mode)
     return D3D_OK;
 }
 
-void NullDevice::SetCursorPosition(int, int, DWORD) {}
+void DeviceFrontEnd::SetCursorPosition(int, int, DWORD) {}
 
-HRESULT NullDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
+HRESULT DeviceFrontEnd::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
 {
     if (presentationParameters == nullptr || DefaultPoolHeldElsewhere() > 0) {
         return D3DERR_INVALIDCALL;
@@ -128,12 +129,13 @@ HRESULT NullDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
     presentParameters = *presentationParameters;
     FillDefaultDeviceState(deviceState, presentParameters, deviceCaps);
     inScene = false;
+    StateChanged(StateGroup::All, 0);
     return D3D_OK;
 }
 
-HRESULT NullDevice::Present(const RECT*, const RECT*, HWND, const void*) { return D3D_OK; }
+HRESULT DeviceFrontEnd::Present(const RECT*, const RECT*, HWND, const void*) { return D3D_OK; }
 
-HRESULT NullDevice::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface)
+HRESULT DeviceFrontEnd::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface)
 {
     if (surface == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -162,7 +164,7 @@ HRESULT NullDevice::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDir
     return result;
 }
 
-HRESULT NullDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+HRESULT DeviceFrontEnd::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                   IDirect3DTexture8** texture)
 {
     if (texture == nullptr) {
@@ -197,7 +199,7 @@ HRESULT NullDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD us
     return D3D_OK;
 }
 
-HRESULT NullDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+HRESULT DeviceFrontEnd::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                        IDirect3DVertexBuffer8** vertexBuffer)
 {
     if (vertexBuffer == nullptr) {
@@ -215,7 +217,7 @@ HRESULT NullDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DP
     return D3D_OK;
 }
 
-HRESULT NullDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+HRESULT DeviceFrontEnd::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                       IDirect3DIndexBuffer8** indexBuffer)
 {
     if (indexBuffer == nullptr) {
@@ -233,7 +235,7 @@ HRESULT NullDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format
     return D3D_OK;
 }
 
-HRESULT NullDevice::BeginScene()
+HRESULT DeviceFrontEnd::BeginScene()
 {
     if (inScene) {
         return D3DERR_INVALIDCALL;
@@ -242,7 +244,7 @@ HRESULT NullDevice::BeginScene()
     return D3D_OK;
 }
 
-HRESULT NullDevice::EndScene()
+HRESULT DeviceFrontEnd::EndScene()
 {
     if (!inScene) {
         return D3DERR_INVALIDCALL;
@@ -251,7 +253,7 @@ HRESULT NullDevice::EndScene()
     return D3D_OK;
 }
 
-HRESULT NullDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR, float z, DWORD)
+HRESULT DeviceFrontEnd::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR, float z, DWORD)
 {
     if ((count > 0 && rects == nullptr) || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL))) {
         return D3DERR_INVALIDCALL;
@@ -270,20 +272,20 @@ HRESULT NullDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
     return D3D_OK;
 }
 
-HRESULT NullDevice::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix)
+HRESULT DeviceFrontEnd::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix)
 {
     const int slot = TransformSlot(type);
     if (slot < 0 || matrix == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    Target().transforms[slot] = *matrix;
+    Store(Target().transforms[slot], *matrix, StateGroup::Transforms);
     if (StateBlockMask* mask = Recording()) {
         mask->transforms[slot] = true;
     }
     return D3D_OK;
 }
 
-HRESULT NullDevice::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix)
+HRESULT DeviceFrontEnd::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix)
 {
     const int slot = TransformSlot(type);
     if (slot < 0 || matrix == nullptr) {
@@ -293,19 +295,19 @@ HRESULT NullDevice::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix)
     return D3D_OK;
 }
 
-HRESULT NullDevice::SetViewport(const D3DVIEWPORT8* viewport)
+HRESULT DeviceFrontEnd::SetViewport(const D3DVIEWPORT8* viewport)
 {
     if (viewport == nullptr || !InUnitRange(viewport->MinZ) || !InUnitRange(viewport->MaxZ)) {
         return D3DERR_INVALIDCALL;
     }
-    Target().viewport = *viewport;
+    Store(Target().viewport, *viewport, StateGroup::Viewport);
     if (StateBlockMask* mask = Recording()) {
         mask->viewport = true;
     }
     return D3D_OK;
 }
 
-HRESULT NullDevice::GetViewport(D3DVIEWPORT8* viewport)
+HRESULT DeviceFrontEnd::GetViewport(D3DVIEWPORT8* viewport)
 {
     if (viewport == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -314,19 +316,19 @@ HRESULT NullDevice::GetViewport(D3DVIEWPORT8* viewport)
     return D3D_OK;
 }
 
-HRESULT NullDevice::SetMaterial(const D3DMATERIAL8* material)
+HRESULT DeviceFrontEnd::SetMaterial(const D3DMATERIAL8* material)
 {
     if (material == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    Target().material = *material;
+    Store(Target().material, *material, StateGroup::Material);
     if (StateBlockMask* mask = Recording()) {
         mask->material = true;
     }
     return D3D_OK;
 }
 
-HRESULT NullDevice::GetMaterial(D3DMATERIAL8* material)
+HRESULT DeviceFrontEnd::GetMaterial(D3DMATERIAL8* material)
 {
     if (material == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -335,20 +337,20 @@ HRESULT NullDevice::GetMaterial(D3DMATERIAL8* material)
     return D3D_OK;
 }
 
-HRESULT NullDevice::SetLight(DWORD index, const D3DLIGHT8* light)
+HRESULT DeviceFrontEnd::SetLight(DWORD index, const D3DLIGHT8* light)
 {
     if (index >= DeviceLightCount || light == nullptr || light->Type < D3DLIGHT_POINT ||
         light->Type > D3DLIGHT_DIRECTIONAL) {
         return D3DERR_INVALIDCALL;
     }
-    Target().lights[index] = *light;
+    Store(Target().lights[index], *light, StateGroup::Lights);
     if (StateBlockMask* mask = Recording()) {
         mask->lights[index] = true;
     }
     return D3D_OK;
 }
 
-HRESULT NullDevice::GetLight(DWORD index, D3DLIGHT8* light)
+HRESULT DeviceFrontEnd::GetLight(DWORD index, D3DLIGHT8* light)
 {
     if (index >= DeviceLightCount || light == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -357,19 +359,19 @@ HRESULT NullDevice::GetLight(DWORD index, D3DLIGHT8* light)
     return D3D_OK;
 }
 
-HRESULT NullDevice::LightEnable(DWORD index, BOOL enable)
+HRESULT DeviceFrontEnd::LightEnable(DWORD index, BOOL enable)
 {
     if (index >= DeviceLightCount) {
         return D3DERR_INVALIDCALL;
     }
-    Target().lightEnabled[index] = enable ? TRUE : FALSE;
+    Store(Target().lightEnabled[index], enable ? TRUE : FALSE, StateGroup::Lights);
     if (StateBlockMask* mask = Recording()) {
         mask->lightEnabled[index] = true;
     }
     return D3D_OK;
 }
 
-HRESULT NullDevice::GetLightEnable(DWORD index, BOOL* enable)
+HRESULT DeviceFrontEnd::GetLightEnable(DWORD index, BOOL* enable)
 {
     if (index >= DeviceLightCount || enable == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -378,19 +380,19 @@ HRESULT NullDevice::GetLightEnable(DWORD index, BOOL* enable)
     return D3D_OK;
 }
 
-HRESULT NullDevice::SetRenderState(D3DRENDERSTATETYPE type, DWORD value)
+HRESULT DeviceFrontEnd::SetRenderState(D3DRENDERSTATETYPE type, DWORD value)
 {
     if (type <= 0 || type >= D3DRS_MAX) {
         return D3DERR_INVALIDCALL;
     }
-    Target().renderStates[type] = value;
+    Store(Target().renderStates[type], value, StateGroup::RenderStates);
     if (StateBlockMask* mask = Recording()) {
         mask->renderStates[type] = true;
     }
     return D3D_OK;
 }
 
-HRESULT NullDevice::GetRenderState(D3DRENDERSTATETYPE type, DWORD* value)
+HRESULT DeviceFrontEnd::GetRenderState(D3DRENDERSTATETYPE type, DWORD* value)
 {
     if (type <= 0 || type >= D3DRS_MAX || value == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -399,21 +401,22 @@ HRESULT NullDevice::GetRenderState(D3DRENDERSTATETYPE type, DWORD* value)
     return D3D_OK;
 }
 
-HRESULT NullDevice::BeginStateBlock() { return stateBlocks.Begin(); }
+HRESULT DeviceFrontEnd::BeginStateBlock() { return stateBlocks.Begin(); }
 
-HRESULT NullDevice::EndStateBlock(DWORD* token) { return stateBlocks.End(token); }
+HRESULT DeviceFrontEnd::EndStateBlock(DWORD* token) { return stateBlocks.End(token); }
 
-HRESULT NullDevice::ApplyStateBlock(DWORD token)
+HRESULT DeviceFrontEnd::ApplyStateBlock(DWORD token)
 {
     const StateBlock* block = stateBlocks.Find(token);
     if (block == nullptr || stateBlocks.Recording() != nullptr) {
         return D3DERR_INVALIDCALL;
     }
     CopyRecordedStates(block->recorded, block->values, deviceState);
+    StateChanged(StateGroup::All, 0);
     return D3D_OK;
 }
 
-HRESULT NullDevice::CaptureStateBlock(DWORD token)
+HRESULT DeviceFrontEnd::CaptureStateBlock(DWORD token)
 {
     StateBlock* block = stateBlocks.Find(token);
     if (block == nullptr || stateBlocks.Recording() != nullptr) {
@@ -423,9 +426,9 @@ HRESULT NullDevice::CaptureStateBlock(DWORD token)
     return D3D_OK;
 }
 
-HRESULT NullDevice::DeleteStateBlock(DWORD token) { return stateBlocks.Delete(token); }
+HRESULT DeviceFrontEnd::DeleteStateBlock(DWORD token) { return stateBlocks.Delete(token); }
 
-HRESULT NullDevice::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture)
+HRESULT DeviceFrontEnd::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture)
 {
     if (stage >= D3DMAX_TEXTURE_STAGES || texture == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -437,7 +440,7 @@ HRESULT NullDevice::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture)
     return D3D_OK;
 }
 
-HRESULT NullDevice::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
+HRESULT DeviceFrontEnd::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
 {
     if (stage >= D3DMAX_TEXTURE_STAGES) {
         return D3DERR_INVALIDCALL;
@@ -456,7 +459,7 @@ HRESULT NullDevice::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
     return D3D_OK;
 }
 
-HRESULT NullDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value)
+HRESULT DeviceFrontEnd::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value)
 {
     if (stage >= D3DMAX_TEXTURE_STAGES || type <= 0 || type >= D3DTSS_MAX || value == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -465,19 +468,19 @@ HRESULT NullDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE t
     return D3D_OK;
 }
 
-HRESULT NullDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
+HRESULT DeviceFrontEnd::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
 {
     if (stage >= D3DMAX_TEXTURE_STAGES || type <= 0 || type >= D3DTSS_MAX) {
         return D3DERR_INVALIDCALL;
     }
-    Target().textureStageStates[stage][type] = value;
+    Store(Target().textureStageStates[stage][type], value, StateGroup::TextureStage, stage);
     if (StateBlockMask* mask = Recording()) {
         mask->textureStageStates[stage][type] = true;
     }
     return D3D_OK;
 }
 
-HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
+HRESULT DeviceFrontEnd::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
 {
     if (!KnownPrimitive(type) || primitiveCount > deviceCaps.MaxPrimitiveCount) {
         return D3DERR_INVALIDCALL;
@@ -497,7 +500,7 @@ HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
     return D3D_OK;
 }
 
-HRESULT NullDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+HRESULT DeviceFrontEnd::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
                                          UINT primitiveCount)
 {
     if (!KnownPrimitive(type) || primitiveCount > deviceCaps.MaxPrimitiveCount) {
@@ -524,16 +527,16 @@ HRESULT NullDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, U
     return D3D_OK;
 }
 
-HRESULT NullDevice::SetVertexShader(DWORD handle)
+HRESULT DeviceFrontEnd::SetVertexShader(DWORD handle)
 {
-    Target().vertexShader = handle;
+    Store(Target().vertexShader, handle, StateGroup::VertexInput);
     if (StateBlockMask* mask = Recording()) {
         mask->vertexShader = true;
     }
     return D3D_OK;
 }
 
-HRESULT NullDevice::GetVertexShader(DWORD* handle)
+HRESULT DeviceFrontEnd::GetVertexShader(DWORD* handle)
 {
     if (handle == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -542,7 +545,7 @@ HRESULT NullDevice::GetVertexShader(DWORD* handle)
     return D3D_OK;
 }
 
-HRESULT NullDevice::SetPixelShader(DWORD handle)
+HRESULT DeviceFrontEnd::SetPixelShader(DWORD handle)
 {
     // No pixel shader can be created on this device, so 0 (the fixed pipeline) is the only handle.
     if (handle != 0) {
@@ -555,7 +558,7 @@ HRESULT NullDevice::SetPixelShader(DWORD handle)
     return D3D_OK;
 }
 
-HRESULT NullDevice::GetPixelShader(DWORD* handle)
+HRESULT DeviceFrontEnd::GetPixelShader(DWORD* handle)
 {
     if (handle == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -564,7 +567,7 @@ HRESULT NullDevice::GetPixelShader(DWORD* handle)
     return D3D_OK;
 }
 
-HRESULT NullDevice::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData, UINT stride)
+HRESULT DeviceFrontEnd::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData, UINT stride)
 {
     if (streamNumber != 0) {
         return D3DERR_INVALIDCALL;
@@ -578,15 +581,19 @@ HRESULT NullDevice::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* s
         }
     }
     DeviceState& target = Target();
+    const bool changed = target.streamSource != streamData || target.streamStride != stride;
     Rebind(target.streamSource, streamData);
     target.streamStride = stride;
+    if (changed && Recording() == nullptr) {
+        StateChanged(StateGroup::VertexInput, 0);
+    }
     if (StateBlockMask* mask = Recording()) {
         mask->streamSource = true;
     }
     return D3D_OK;
 }
 
-HRESULT NullDevice::GetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8** streamData, UINT* stride)
+HRESULT DeviceFrontEnd::GetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8** streamData, UINT* stride)
 {
     if (streamNumber != 0 || streamData == nullptr || stride == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -599,7 +606,7 @@ HRESULT NullDevice::GetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8** 
     return D3D_OK;
 }
 
-HRESULT NullDevice::SetIndices(IDirect3DIndexBuffer8* indexData, UINT baseVertexIndex)
+HRESULT DeviceFrontEnd::SetIndices(IDirect3DIndexBuffer8* indexData, UINT baseVertexIndex)
 {
     if (indexData != nullptr) {
         const MemoryIndexBuffer* memory = dynamic_cast<const MemoryIndexBuffer*>(indexData);
@@ -616,7 +623,7 @@ HRESULT NullDevice::SetIndices(IDirect3DIndexBuffer8* indexData, UINT baseVertex
     return D3D_OK;
 }
 
-HRESULT NullDevice::GetIndices(IDirect3DIndexBuffer8** indexData, UINT* baseVertexIndex)
+HRESULT DeviceFrontEnd::GetIndices(IDirect3DIndexBuffer8** indexData, UINT* baseVertexIndex)
 {
     if (indexData == nullptr || baseVertexIndex == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -629,25 +636,25 @@ HRESULT NullDevice::GetIndices(IDirect3DIndexBuffer8** indexData, UINT* baseVert
     return D3D_OK;
 }
 
-MemoryVertexBuffer* NullDevice::NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
+MemoryVertexBuffer* DeviceFrontEnd::NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
                                                 DWORD fvf, D3DPOOL pool)
 {
     return new MemoryVertexBuffer(std::move(owner), length, usage, fvf, pool);
 }
 
-MemoryIndexBuffer* NullDevice::NewIndexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
+MemoryIndexBuffer* DeviceFrontEnd::NewIndexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
                                               D3DFORMAT format, D3DPOOL pool)
 {
     return new MemoryIndexBuffer(std::move(owner), length, usage, format, pool);
 }
 
-MemoryTexture* NullDevice::NewTexture(std::shared_ptr<ResourceOwner> owner, UINT width, UINT height, UINT levels,
+MemoryTexture* DeviceFrontEnd::NewTexture(std::shared_ptr<ResourceOwner> owner, UINT width, UINT height, UINT levels,
                                       DWORD usage, D3DFORMAT format, D3DPOOL pool)
 {
     return new MemoryTexture(std::move(owner), width, height, levels, usage, format, pool);
 }
 
-std::uint64_t NullDevice::VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount)
+std::uint64_t DeviceFrontEnd::VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount)
 {
     const std::uint64_t n = primitiveCount;
     switch (type) {
@@ -661,19 +668,31 @@ std::uint64_t NullDevice::VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount)
     }
 }
 
-DeviceState& NullDevice::Target()
+void DeviceFrontEnd::StateChanged(StateGroup, DWORD) {}
+
+template <typename Value>
+void DeviceFrontEnd::Store(Value& slot, const Value& value, StateGroup group, DWORD stage)
+{
+    const bool changed = Recording() == nullptr && std::memcmp(&slot, &value, sizeof(Value)) != 0;
+    slot = value;
+    if (changed) {
+        StateChanged(group, stage);
+    }
+}
+
+DeviceState& DeviceFrontEnd::Target()
 {
     StateBlock* block = stateBlocks.Recording();
     return block != nullptr ? block->values : deviceState;
 }
 
-StateBlockMask* NullDevice::Recording()
+StateBlockMask* DeviceFrontEnd::Recording()
 {
     StateBlock* block = stateBlocks.Recording();
     return block != nullptr ? &block->recorded : nullptr;
 }
 
-UINT NullDevice::DefaultPoolHeldElsewhere() const
+UINT DeviceFrontEnd::DefaultPoolHeldElsewhere() const
 {
     // A default-pool object that only the device's bindings keep alive goes away with Reset,
     // so it does not count against it.
@@ -717,17 +736,17 @@ UINT NullDevice::DefaultPoolHeldElsewhere() const
 }
 
 // A size of 0 asks for the window's; with no window here, the smallest buffer stands in.
-UINT NullDevice::BackBufferWidth() const
+UINT DeviceFrontEnd::BackBufferWidth() const
 {
     return presentParameters.BackBufferWidth > 0 ? presentParameters.BackBufferWidth : 1;
 }
 
-UINT NullDevice::BackBufferHeight() const
+UINT DeviceFrontEnd::BackBufferHeight() const
 {
     return presentParameters.BackBufferHeight > 0 ? presentParameters.BackBufferHeight : 1;
 }
 
-D3DFORMAT NullDevice::BackBufferFormat() const
+D3DFORMAT DeviceFrontEnd::BackBufferFormat() const
 {
     // A windowed device may leave the format to the desktop's, which is 32-bit here.
     const D3DFORMAT format = presentParameters.BackBufferFormat;

@@ -1,5 +1,6 @@
-// A Direct3D 8 device that keeps every state, checks every argument and draws nothing.
-// Its resources live in ordinary memory. Tests use it directly or through the recording device.
+// The front end of a Direct3D 8 device: keeps every state, checks every argument and tells a derived
+// device through one hook what a change touched; on its own it draws nothing (NullDevice). Its
+// resources live in ordinary memory. The GL device and the tests' recording device derive from it.
 #pragma once
 
 #include "platform/d3d8/device_state.h"
@@ -10,7 +11,7 @@
 
 #include <memory>
 
-class NullDevice : public IDirect3DDevice8 {
+class DeviceFrontEnd : public IDirect3DDevice8 {
 public:
     // A plausible hardware device: large limits, eight stages and lights, one stream.
     static D3DCAPS8 DefaultCaps();
@@ -18,11 +19,11 @@ public:
     static D3DPRESENT_PARAMETERS DefaultPresentParameters();
 
     // Starts with one reference, held by the creator.
-    NullDevice(const D3DCAPS8& caps, const D3DPRESENT_PARAMETERS& parameters);
+    DeviceFrontEnd(const D3DCAPS8& caps, const D3DPRESENT_PARAMETERS& parameters);
     // Public so a test may keep a device on the stack; whoever deletes it must be its last holder.
-    ~NullDevice() override;
-    NullDevice(const NullDevice&) = delete;
-    NullDevice& operator=(const NullDevice&) = delete;
+    ~DeviceFrontEnd() override;
+    DeviceFrontEnd(const DeviceFrontEnd&) = delete;
+    DeviceFrontEnd& operator=(const DeviceFrontEnd&) = delete;
 
     ULONG AddRef() override;
     ULONG Release() override;
@@ -93,6 +94,13 @@ public:
     ULONG RefCount() const { return references.Value(); }
 
 protected:
+    // The parts of the state a change touches, for a device that mirrors the state elsewhere.
+    enum class StateGroup { Transforms, Viewport, Material, Lights, RenderStates, TextureStage, VertexInput, All };
+    // Called after a setter gave the live state (not a block being recorded) a different value; with
+    // All after a state block was applied or a reset restored the defaults. stage: the texture stage
+    // of a TextureStage change, else 0.
+    virtual void StateChanged(StateGroup group, DWORD stage);
+
     // Makes the vertex buffers this device hands out; a test device may return a subclass.
     // Throws std::bad_alloc when the memory cannot be had.
     virtual MemoryVertexBuffer* NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
@@ -112,6 +120,9 @@ private:
     DeviceState& Target();
     // The flags of the block being recorded, or null.
     StateBlockMask* Recording();
+    // Writes one state value where setters write, telling StateChanged when the live value changed.
+    template <typename Value>
+    void Store(Value& slot, const Value& value, StateGroup group, DWORD stage = 0);
     bool Owns(const ResourceCore& core) const { return core.CreatedBy(resourceOwner.get()); }
     // Default-pool resources alive for another reason than the device's own bindings.
     UINT DefaultPoolHeldElsewhere() const;
@@ -127,3 +138,6 @@ private:
     std::shared_ptr<ResourceOwner> resourceOwner;
     bool inScene = false;
 };
+
+// The front end used alone: a device that keeps state and draws nothing, for tests and benchmarks.
+using NullDevice = DeviceFrontEnd;

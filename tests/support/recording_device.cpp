@@ -108,7 +108,7 @@ const char* DeviceMethodName(DeviceMethod method)
 }
 
 RecordingDevice::RecordingDevice(const D3DCAPS8& caps, const D3DPRESENT_PARAMETERS& parameters)
-    : NullDevice(caps, parameters), log(std::make_shared<CallLog>())
+    : DeviceFrontEnd(caps, parameters), log(std::make_shared<CallLog>())
 {
 }
 
@@ -184,7 +184,7 @@ DeviceCall& RecordingDevice::Record(DeviceMethod method, HRESULT result, std::in
 
 ULONG RecordingDevice::AddRef()
 {
-    const ULONG count = NullDevice::AddRef();
+    const ULONG count = DeviceFrontEnd::AddRef();
     Record(DeviceMethod::AddRef, D3D_OK, {count});
     return count;
 }
@@ -193,39 +193,39 @@ ULONG RecordingDevice::Release()
 {
     // Written first: the last Release deletes the device.
     Record(DeviceMethod::Release, D3D_OK, {RefCount() > 0 ? RefCount() - 1 : 0});
-    return NullDevice::Release();
+    return DeviceFrontEnd::Release();
 }
 
 HRESULT RecordingDevice::TestCooperativeLevel()
 {
-    const HRESULT result = FAILED(cooperativeLevel) ? cooperativeLevel : NullDevice::TestCooperativeLevel();
+    const HRESULT result = FAILED(cooperativeLevel) ? cooperativeLevel : DeviceFrontEnd::TestCooperativeLevel();
     Record(DeviceMethod::TestCooperativeLevel, result);
     return result;
 }
 
 HRESULT RecordingDevice::GetDeviceCaps(D3DCAPS8* caps)
 {
-    const HRESULT result = NullDevice::GetDeviceCaps(caps);
+    const HRESULT result = DeviceFrontEnd::GetDeviceCaps(caps);
     Record(DeviceMethod::GetDeviceCaps, result);
     return result;
 }
 
 HRESULT RecordingDevice::GetDisplayMode(D3DDISPLAYMODE* mode)
 {
-    const HRESULT result = NullDevice::GetDisplayMode(mode);
+    const HRESULT result = DeviceFrontEnd::GetDisplayMode(mode);
     Record(DeviceMethod::GetDisplayMode, result);
     return result;
 }
 
 void RecordingDevice::SetCursorPosition(int x, int y, DWORD flags)
 {
-    NullDevice::SetCursorPosition(x, y, flags);
+    DeviceFrontEnd::SetCursorPosition(x, y, flags);
     Record(DeviceMethod::SetCursorPosition, D3D_OK, {Bits(x), Bits(y), flags});
 }
 
 HRESULT RecordingDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
 {
-    const HRESULT result = NullDevice::Reset(presentationParameters);
+    const HRESULT result = DeviceFrontEnd::Reset(presentationParameters);
     DeviceCall& call = Record(DeviceMethod::Reset, result);
     if (presentationParameters != nullptr) {
         call.parameters = *presentationParameters;
@@ -236,14 +236,14 @@ HRESULT RecordingDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
 HRESULT RecordingDevice::Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
                                  const void* dirtyRegion)
 {
-    const HRESULT result = NullDevice::Present(sourceRect, destRect, destWindowOverride, dirtyRegion);
+    const HRESULT result = DeviceFrontEnd::Present(sourceRect, destRect, destWindowOverride, dirtyRegion);
     Record(DeviceMethod::Present, result);
     return result;
 }
 
 HRESULT RecordingDevice::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface)
 {
-    const HRESULT result = NullDevice::GetBackBuffer(backBuffer, type, surface);
+    const HRESULT result = DeviceFrontEnd::GetBackBuffer(backBuffer, type, surface);
     Record(DeviceMethod::GetBackBuffer, result, {backBuffer, Bits(type)}, surface != nullptr ? *surface : nullptr);
     return result;
 }
@@ -257,7 +257,7 @@ HRESULT RecordingDevice::CreateTexture(UINT width, UINT height, UINT levels, DWO
             *texture = nullptr;
         }
     } else {
-        result = NullDevice::CreateTexture(width, height, levels, usage, format, pool, texture);
+        result = DeviceFrontEnd::CreateTexture(width, height, levels, usage, format, pool, texture);
     }
     Record(DeviceMethod::CreateTexture, result, {width, height, levels, usage, Bits(format), Bits(pool)},
            texture != nullptr ? *texture : nullptr);
@@ -273,7 +273,7 @@ HRESULT RecordingDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf,
             *vertexBuffer = nullptr;
         }
     } else {
-        result = NullDevice::CreateVertexBuffer(length, usage, fvf, pool, vertexBuffer);
+        result = DeviceFrontEnd::CreateVertexBuffer(length, usage, fvf, pool, vertexBuffer);
     }
     Record(DeviceMethod::CreateVertexBuffer, result, {length, usage, fvf, Bits(pool)},
            vertexBuffer != nullptr ? *vertexBuffer : nullptr);
@@ -289,7 +289,7 @@ HRESULT RecordingDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT f
             *indexBuffer = nullptr;
         }
     } else {
-        result = NullDevice::CreateIndexBuffer(length, usage, format, pool, indexBuffer);
+        result = DeviceFrontEnd::CreateIndexBuffer(length, usage, format, pool, indexBuffer);
     }
     Record(DeviceMethod::CreateIndexBuffer, result, {length, usage, Bits(format), Bits(pool)},
            indexBuffer != nullptr ? *indexBuffer : nullptr);
@@ -298,14 +298,14 @@ HRESULT RecordingDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT f
 
 HRESULT RecordingDevice::BeginScene()
 {
-    const HRESULT result = NullDevice::BeginScene();
+    const HRESULT result = DeviceFrontEnd::BeginScene();
     Record(DeviceMethod::BeginScene, result);
     return result;
 }
 
 HRESULT RecordingDevice::EndScene()
 {
-    const HRESULT result = NullDevice::EndScene();
+    const HRESULT result = DeviceFrontEnd::EndScene();
     Record(DeviceMethod::EndScene, result);
     return result;
 }
@@ -313,14 +313,14 @@ HRESULT RecordingDevice::EndScene()
 HRESULT RecordingDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                                DWORD stencil)
 {
-    const HRESULT result = NullDevice::Clear(count, rects, flags, color, z, stencil);
+    const HRESULT result = DeviceFrontEnd::Clear(count, rects, flags, color, z, stencil);
     Record(DeviceMethod::Clear, result, {count, flags, color, stencil}).z = z;
     return result;
 }
 
 HRESULT RecordingDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix)
 {
-    const HRESULT result = NullDevice::SetTransform(state, matrix);
+    const HRESULT result = DeviceFrontEnd::SetTransform(state, matrix);
     DeviceCall& call = Record(DeviceMethod::SetTransform, result, {Bits(state)});
     if (matrix != nullptr) {
         call.matrix = *matrix;
@@ -330,14 +330,14 @@ HRESULT RecordingDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATR
 
 HRESULT RecordingDevice::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix)
 {
-    const HRESULT result = NullDevice::GetTransform(state, matrix);
+    const HRESULT result = DeviceFrontEnd::GetTransform(state, matrix);
     Record(DeviceMethod::GetTransform, result, {Bits(state)});
     return result;
 }
 
 HRESULT RecordingDevice::SetViewport(const D3DVIEWPORT8* viewport)
 {
-    const HRESULT result = NullDevice::SetViewport(viewport);
+    const HRESULT result = DeviceFrontEnd::SetViewport(viewport);
     DeviceCall& call = Record(DeviceMethod::SetViewport, result);
     if (viewport != nullptr) {
         call.viewport = *viewport;
@@ -347,14 +347,14 @@ HRESULT RecordingDevice::SetViewport(const D3DVIEWPORT8* viewport)
 
 HRESULT RecordingDevice::GetViewport(D3DVIEWPORT8* viewport)
 {
-    const HRESULT result = NullDevice::GetViewport(viewport);
+    const HRESULT result = DeviceFrontEnd::GetViewport(viewport);
     Record(DeviceMethod::GetViewport, result);
     return result;
 }
 
 HRESULT RecordingDevice::SetMaterial(const D3DMATERIAL8* material)
 {
-    const HRESULT result = NullDevice::SetMaterial(material);
+    const HRESULT result = DeviceFrontEnd::SetMaterial(material);
     DeviceCall& call = Record(DeviceMethod::SetMaterial, result);
     if (material != nullptr) {
         call.material = *material;
@@ -364,14 +364,14 @@ HRESULT RecordingDevice::SetMaterial(const D3DMATERIAL8* material)
 
 HRESULT RecordingDevice::GetMaterial(D3DMATERIAL8* material)
 {
-    const HRESULT result = NullDevice::GetMaterial(material);
+    const HRESULT result = DeviceFrontEnd::GetMaterial(material);
     Record(DeviceMethod::GetMaterial, result);
     return result;
 }
 
 HRESULT RecordingDevice::SetLight(DWORD index, const D3DLIGHT8* light)
 {
-    const HRESULT result = NullDevice::SetLight(index, light);
+    const HRESULT result = DeviceFrontEnd::SetLight(index, light);
     DeviceCall& call = Record(DeviceMethod::SetLight, result, {index});
     if (light != nullptr) {
         call.light = *light;
@@ -381,105 +381,105 @@ HRESULT RecordingDevice::SetLight(DWORD index, const D3DLIGHT8* light)
 
 HRESULT RecordingDevice::GetLight(DWORD index, D3DLIGHT8* light)
 {
-    const HRESULT result = NullDevice::GetLight(index, light);
+    const HRESULT result = DeviceFrontEnd::GetLight(index, light);
     Record(DeviceMethod::GetLight, result, {index});
     return result;
 }
 
 HRESULT RecordingDevice::LightEnable(DWORD index, BOOL enable)
 {
-    const HRESULT result = NullDevice::LightEnable(index, enable);
+    const HRESULT result = DeviceFrontEnd::LightEnable(index, enable);
     Record(DeviceMethod::LightEnable, result, {index, Bits(enable)});
     return result;
 }
 
 HRESULT RecordingDevice::GetLightEnable(DWORD index, BOOL* enable)
 {
-    const HRESULT result = NullDevice::GetLightEnable(index, enable);
+    const HRESULT result = DeviceFrontEnd::GetLightEnable(index, enable);
     Record(DeviceMethod::GetLightEnable, result, {index});
     return result;
 }
 
 HRESULT RecordingDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 {
-    const HRESULT result = NullDevice::SetRenderState(state, value);
+    const HRESULT result = DeviceFrontEnd::SetRenderState(state, value);
     Record(DeviceMethod::SetRenderState, result, {Bits(state), value});
     return result;
 }
 
 HRESULT RecordingDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value)
 {
-    const HRESULT result = NullDevice::GetRenderState(state, value);
+    const HRESULT result = DeviceFrontEnd::GetRenderState(state, value);
     Record(DeviceMethod::GetRenderState, result, {Bits(state)});
     return result;
 }
 
 HRESULT RecordingDevice::BeginStateBlock()
 {
-    const HRESULT result = NullDevice::BeginStateBlock();
+    const HRESULT result = DeviceFrontEnd::BeginStateBlock();
     Record(DeviceMethod::BeginStateBlock, result);
     return result;
 }
 
 HRESULT RecordingDevice::EndStateBlock(DWORD* token)
 {
-    const HRESULT result = NullDevice::EndStateBlock(token);
+    const HRESULT result = DeviceFrontEnd::EndStateBlock(token);
     Record(DeviceMethod::EndStateBlock, result, {SUCCEEDED(result) ? *token : 0});
     return result;
 }
 
 HRESULT RecordingDevice::ApplyStateBlock(DWORD token)
 {
-    const HRESULT result = NullDevice::ApplyStateBlock(token);
+    const HRESULT result = DeviceFrontEnd::ApplyStateBlock(token);
     Record(DeviceMethod::ApplyStateBlock, result, {token});
     return result;
 }
 
 HRESULT RecordingDevice::CaptureStateBlock(DWORD token)
 {
-    const HRESULT result = NullDevice::CaptureStateBlock(token);
+    const HRESULT result = DeviceFrontEnd::CaptureStateBlock(token);
     Record(DeviceMethod::CaptureStateBlock, result, {token});
     return result;
 }
 
 HRESULT RecordingDevice::DeleteStateBlock(DWORD token)
 {
-    const HRESULT result = NullDevice::DeleteStateBlock(token);
+    const HRESULT result = DeviceFrontEnd::DeleteStateBlock(token);
     Record(DeviceMethod::DeleteStateBlock, result, {token});
     return result;
 }
 
 HRESULT RecordingDevice::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture)
 {
-    const HRESULT result = NullDevice::GetTexture(stage, texture);
+    const HRESULT result = DeviceFrontEnd::GetTexture(stage, texture);
     Record(DeviceMethod::GetTexture, result, {stage});
     return result;
 }
 
 HRESULT RecordingDevice::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
 {
-    const HRESULT result = NullDevice::SetTexture(stage, texture);
+    const HRESULT result = DeviceFrontEnd::SetTexture(stage, texture);
     Record(DeviceMethod::SetTexture, result, {stage}, texture);
     return result;
 }
 
 HRESULT RecordingDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value)
 {
-    const HRESULT result = NullDevice::GetTextureStageState(stage, type, value);
+    const HRESULT result = DeviceFrontEnd::GetTextureStageState(stage, type, value);
     Record(DeviceMethod::GetTextureStageState, result, {stage, Bits(type)});
     return result;
 }
 
 HRESULT RecordingDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
 {
-    const HRESULT result = NullDevice::SetTextureStageState(stage, type, value);
+    const HRESULT result = DeviceFrontEnd::SetTextureStageState(stage, type, value);
     Record(DeviceMethod::SetTextureStageState, result, {stage, Bits(type), value});
     return result;
 }
 
 HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
 {
-    const HRESULT result = NullDevice::DrawPrimitive(type, startVertex, primitiveCount);
+    const HRESULT result = DeviceFrontEnd::DrawPrimitive(type, startVertex, primitiveCount);
     DWORD drawIndex = NoDraw;
     if (SUCCEEDED(result) && primitiveCount > 0 && !log->paused) {
         // The null device accepted the draw, so the whole range lies inside the bound buffer.
@@ -500,63 +500,63 @@ HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, 
 HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
                                               UINT startIndex, UINT primitiveCount)
 {
-    const HRESULT result = NullDevice::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex, primitiveCount);
+    const HRESULT result = DeviceFrontEnd::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex, primitiveCount);
     Record(DeviceMethod::DrawIndexedPrimitive, result, {Bits(type), minIndex, numVertices, startIndex, primitiveCount});
     return result;
 }
 
 HRESULT RecordingDevice::SetVertexShader(DWORD handle)
 {
-    const HRESULT result = NullDevice::SetVertexShader(handle);
+    const HRESULT result = DeviceFrontEnd::SetVertexShader(handle);
     Record(DeviceMethod::SetVertexShader, result, {handle});
     return result;
 }
 
 HRESULT RecordingDevice::GetVertexShader(DWORD* handle)
 {
-    const HRESULT result = NullDevice::GetVertexShader(handle);
+    const HRESULT result = DeviceFrontEnd::GetVertexShader(handle);
     Record(DeviceMethod::GetVertexShader, result);
     return result;
 }
 
 HRESULT RecordingDevice::SetPixelShader(DWORD handle)
 {
-    const HRESULT result = NullDevice::SetPixelShader(handle);
+    const HRESULT result = DeviceFrontEnd::SetPixelShader(handle);
     Record(DeviceMethod::SetPixelShader, result, {handle});
     return result;
 }
 
 HRESULT RecordingDevice::GetPixelShader(DWORD* handle)
 {
-    const HRESULT result = NullDevice::GetPixelShader(handle);
+    const HRESULT result = DeviceFrontEnd::GetPixelShader(handle);
     Record(DeviceMethod::GetPixelShader, result);
     return result;
 }
 
 HRESULT RecordingDevice::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData, UINT stride)
 {
-    const HRESULT result = NullDevice::SetStreamSource(streamNumber, streamData, stride);
+    const HRESULT result = DeviceFrontEnd::SetStreamSource(streamNumber, streamData, stride);
     Record(DeviceMethod::SetStreamSource, result, {streamNumber, stride}, streamData);
     return result;
 }
 
 HRESULT RecordingDevice::GetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8** streamData, UINT* stride)
 {
-    const HRESULT result = NullDevice::GetStreamSource(streamNumber, streamData, stride);
+    const HRESULT result = DeviceFrontEnd::GetStreamSource(streamNumber, streamData, stride);
     Record(DeviceMethod::GetStreamSource, result, {streamNumber});
     return result;
 }
 
 HRESULT RecordingDevice::SetIndices(IDirect3DIndexBuffer8* indexData, UINT baseVertexIndex)
 {
-    const HRESULT result = NullDevice::SetIndices(indexData, baseVertexIndex);
+    const HRESULT result = DeviceFrontEnd::SetIndices(indexData, baseVertexIndex);
     Record(DeviceMethod::SetIndices, result, {baseVertexIndex}, indexData);
     return result;
 }
 
 HRESULT RecordingDevice::GetIndices(IDirect3DIndexBuffer8** indexData, UINT* baseVertexIndex)
 {
-    const HRESULT result = NullDevice::GetIndices(indexData, baseVertexIndex);
+    const HRESULT result = DeviceFrontEnd::GetIndices(indexData, baseVertexIndex);
     Record(DeviceMethod::GetIndices, result);
     return result;
 }

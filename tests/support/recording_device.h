@@ -122,7 +122,7 @@ struct CallLog {
     bool paused = false;
 };
 
-class RecordingDevice : public NullDevice {
+class RecordingDevice : public DeviceFrontEnd {
 public:
     // args[3] of a DrawPrimitive that drew nothing.
     static constexpr DWORD NoDraw = 0xFFFFFFFFu;

@@ -1,5 +1,5 @@
-// The GL device: creation and context ownership, the setters that mark dirty groups, clears, draws,
-// presentation, reset and read-back. Sending the dirty groups is in gl_device_prepare.cpp.
+// The GL device: creation and context ownership, the state-change hook that marks dirty groups, clears,
+// draws, presentation, reset and read-back. Sending the dirty groups is in gl_device_prepare.cpp.
 #include "platform/d3d8/gl/gl_device.h"
 
 #include "platform/d3d8/gl/gl_back_buffer_surface.h"
@@ -14,16 +14,6 @@
 #include <cstring>
 #include <new>
 #include <utility>
-
-namespace {
-
-template <typename Value>
-bool SameBytes(const Value& a, const Value& b)
-{
-    return std::memcmp(&a, &b, sizeof(Value)) == 0;
-}
-
-} // namespace
 
 // ---- creation, context ownership, destruction
 
@@ -86,7 +76,7 @@ HRESULT GlDevice::Create(const D3DCAPS8& caps, D3DPRESENT_PARAMETERS* parameters
 
 GlDevice::GlDevice(const D3DCAPS8& caps, const D3DPRESENT_PARAMETERS& parameters, SDL_Window* window_,
                    void* context_)
-    : NullDevice(caps, parameters), window(window_), context(context_), presentation(parameters), cache(stats),
+    : DeviceFrontEnd(caps, parameters), window(window_), context(context_), presentation(parameters), cache(stats),
       garbage(std::make_shared<GlGarbage>())
 {
     largestPointSize = caps.MaxPointSize > 0.0f ? caps.MaxPointSize : 64.0f;
@@ -300,13 +290,13 @@ HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usag
         }
         return D3DERR_INVALIDCALL;
     }
-    return NullDevice::CreateTexture(width, height, levels, usage, format, pool, texture);
+    return DeviceFrontEnd::CreateTexture(width, height, levels, usage, format, pool, texture);
 }
 
 HRESULT GlDevice::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface)
 {
     IDirect3DSurface8* memory = nullptr;
-    const HRESULT result = NullDevice::GetBackBuffer(backBuffer, type, surface != nullptr ? &memory : nullptr);
+    const HRESULT result = DeviceFrontEnd::GetBackBuffer(backBuffer, type, surface != nullptr ? &memory : nullptr);
     if (FAILED(result)) {
         return result;
     }
@@ -363,7 +353,7 @@ HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
         return D3DERR_INVALIDCALL;
     }
     ContextScope scope(*this);
-    const HRESULT result = NullDevice::Reset(&completed);
+    const HRESULT result = DeviceFrontEnd::Reset(&completed);
     if (FAILED(result)) {
         return result;
     }
@@ -447,7 +437,7 @@ HRESULT GlDevice::ReadBackBuffer(BYTE* bits, INT pitch, UINT width, UINT height,
 
 HRESULT GlDevice::BeginScene()
 {
-    const HRESULT result = NullDevice::BeginScene();
+    const HRESULT result = DeviceFrontEnd::BeginScene();
     if (SUCCEEDED(result)) {
         UpdateDrawableSize();
     }
@@ -456,7 +446,7 @@ HRESULT GlDevice::BeginScene()
 
 HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil)
 {
-    const HRESULT result = NullDevice::Clear(count, rects, flags, color, z, stencil);
+    const HRESULT result = DeviceFrontEnd::Clear(count, rects, flags, color, z, stencil);
     if (FAILED(result) || flags == 0) {
         return result;
     }
@@ -512,107 +502,21 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
     return D3D_OK;
 }
 
-// ---- setters: compare, let the null device check and store, mark the group
+// ---- state changes: the front end checks, stores and compares; the group is marked for the next draw
 
-HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix)
+void GlDevice::StateChanged(StateGroup group, DWORD stage)
 {
-    D3DMATRIX old{};
-    const bool known = SUCCEEDED(NullDevice::GetTransform(state, &old));
-    const HRESULT result = NullDevice::SetTransform(state, matrix);
-    if (SUCCEEDED(result) && (!known || !SameBytes(old, *matrix))) {
-        MarkDirty(DirtyTransforms);
+    switch (group) {
+    case StateGroup::Transforms: MarkDirty(DirtyTransforms); break;
+    case StateGroup::Viewport: MarkDirty(DirtyViewport); break;
+    case StateGroup::Material: MarkDirty(DirtyMaterial); break;
+    case StateGroup::Lights: MarkDirty(DirtyLights); break;
+    case StateGroup::RenderStates: MarkDirty(DirtyRenderStates); break;
+    // Only stage 0 is drawn.
+    case StateGroup::TextureStage: MarkDirty(stage == 0 ? DirtySampler : 0u); break;
+    case StateGroup::VertexInput: MarkDirty(DirtyVertexInput); break;
+    case StateGroup::All: dirty = DirtyAll; break;
     }
-    return result;
-}
-
-HRESULT GlDevice::SetViewport(const D3DVIEWPORT8* viewport)
-{
-    const D3DVIEWPORT8 old = State().viewport;
-    const HRESULT result = NullDevice::SetViewport(viewport);
-    if (SUCCEEDED(result) && !SameBytes(old, *viewport)) {
-        MarkDirty(DirtyViewport);
-    }
-    return result;
-}
-
-HRESULT GlDevice::SetMaterial(const D3DMATERIAL8* material)
-{
-    const D3DMATERIAL8 old = State().material;
-    const HRESULT result = NullDevice::SetMaterial(material);
-    if (SUCCEEDED(result) && !SameBytes(old, *material)) {
-        MarkDirty(DirtyMaterial);
-    }
-    return result;
-}
-
-HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT8* light)
-{
-    const HRESULT result = NullDevice::SetLight(index, light);
-    if (SUCCEEDED(result)) {
-        MarkDirty(DirtyLights);
-    }
-    return result;
-}
-
-HRESULT GlDevice::LightEnable(DWORD index, BOOL enable)
-{
-    BOOL old = FALSE;
-    const bool known = SUCCEEDED(NullDevice::GetLightEnable(index, &old));
-    const HRESULT result = NullDevice::LightEnable(index, enable);
-    if (SUCCEEDED(result) && (!known || (old != FALSE) != (enable != FALSE))) {
-        MarkDirty(DirtyLights);
-    }
-    return result;
-}
-
-HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
-{
-    DWORD old = 0;
-    const bool known = SUCCEEDED(NullDevice::GetRenderState(state, &old));
-    const HRESULT result = NullDevice::SetRenderState(state, value);
-    if (SUCCEEDED(result) && (!known || old != value)) {
-        MarkDirty(DirtyRenderStates);
-    }
-    return result;
-}
-
-HRESULT GlDevice::ApplyStateBlock(DWORD token)
-{
-    const HRESULT result = NullDevice::ApplyStateBlock(token);
-    if (SUCCEEDED(result)) {
-        dirty = DirtyAll;
-    }
-    return result;
-}
-
-HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
-{
-    DWORD old = 0;
-    const bool known = SUCCEEDED(NullDevice::GetTextureStageState(stage, type, &old));
-    const HRESULT result = NullDevice::SetTextureStageState(stage, type, value);
-    if (SUCCEEDED(result) && stage == 0 && (!known || old != value)) {
-        MarkDirty(DirtySampler);
-    }
-    return result;
-}
-
-HRESULT GlDevice::SetVertexShader(DWORD handle)
-{
-    const DWORD old = State().vertexShader;
-    const HRESULT result = NullDevice::SetVertexShader(handle);
-    if (SUCCEEDED(result) && old != handle) {
-        MarkDirty(DirtyVertexInput);
-    }
-    return result;
-}
-
-HRESULT GlDevice::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData, UINT stride)
-{
-    const HRESULT result = NullDevice::SetStreamSource(streamNumber, streamData, stride);
-    if (SUCCEEDED(result)) {
-        MarkDirty(DirtyVertexInput);
-    }
-    return result;
 }
 
 // ---- draws
@@ -634,7 +538,7 @@ HRESULT GlDevice::CheckVertexRange(UINT firstVertex, UINT lastVertex, GlVertexLa
 
 HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
 {
-    HRESULT result = NullDevice::DrawPrimitive(type, startVertex, primitiveCount);
+    HRESULT result = DeviceFrontEnd::DrawPrimitive(type, startVertex, primitiveCount);
     if (FAILED(result) || primitiveCount == 0) {
         return result;
     }
@@ -662,7 +566,7 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
 HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
                                        UINT primitiveCount)
 {
-    HRESULT result = NullDevice::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex, primitiveCount);
+    HRESULT result = DeviceFrontEnd::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex, primitiveCount);
     if (FAILED(result) || primitiveCount == 0) {
         return result;
     }

@@ -1,4 +1,4 @@
-// The Direct3D 8 device over OpenGL 3.3 core. The null device keeps the state, checks arguments and
+// The Direct3D 8 device over OpenGL 3.3 core. The device front end keeps the state, checks arguments and
 // runs state blocks; this device marks what each successful change touched and, before a draw, sends
 // only those groups to GL through a cache that skips unchanged binds and switches.
 // Drawing goes to an offscreen frame buffer; Present copies it into the window.
@@ -19,7 +19,7 @@
 
 struct SDL_Window;
 
-class GlDevice final : public NullDevice {
+class GlDevice final : public DeviceFrontEnd {
 public:
     // Makes a context on the window and a device drawing into it; the parameters are completed
     // (sizes, format) and written back. Results as IDirect3D8::CreateDevice returns them.
@@ -55,21 +55,12 @@ public:
     HRESULT BeginScene() override;
     HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
 
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
-    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
-    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
-    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
-    HRESULT LightEnable(DWORD index, BOOL enable) override;
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
-    HRESULT ApplyStateBlock(DWORD token) override;
-    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
                                  UINT primitiveCount) override;
-    HRESULT SetVertexShader(DWORD handle) override;
-    HRESULT SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData, UINT stride) override;
 
 protected:
+    void StateChanged(StateGroup group, DWORD stage) override;
     MemoryVertexBuffer* NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage, DWORD fvf,
                                         D3DPOOL pool) override;
     MemoryIndexBuffer* NewIndexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,

@@ -9,6 +9,7 @@
 
 #include <bit>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -622,3 +623,45 @@ TEST_F(RecordingDeviceTest, CapsAndCreationFailuresCanBeArranged)
 }
 
 } // namespace
+
+namespace {
+
+// A front end that writes down what its state-change hook was told.
+class HookedDevice : public DeviceFrontEnd {
+public:
+    HookedDevice() : DeviceFrontEnd(DefaultCaps(), DefaultPresentParameters()) {}
+    std::vector<int> changes;
+
+protected:
+    void StateChanged(StateGroup group, DWORD stage) override
+    {
+        changes.push_back(static_cast<int>(group) * 100 + static_cast<int>(stage));
+    }
+};
+
+} // namespace
+
+TEST(DeviceFrontEnd, TellsItsHookOnlyOfLiveValuesThatChanged)
+{
+    HookedDevice device;
+    device.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    device.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    device.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
+    D3DMATRIX world{};
+    world._11 = 2.0f;
+    device.SetTransform(D3DTS_WORLD, &world);
+    device.SetTransform(D3DTS_WORLD, &world);
+    const std::vector<int> live = {400, 501, 0};
+    EXPECT_EQ(device.changes, live);
+
+    // Recording a block leaves the live state alone; applying it may change anything.
+    device.changes.clear();
+    DWORD token = 0;
+    ASSERT_EQ(device.BeginStateBlock(), D3D_OK);
+    device.SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device.LightEnable(0, TRUE);
+    ASSERT_EQ(device.EndStateBlock(&token), D3D_OK);
+    EXPECT_TRUE(device.changes.empty());
+    ASSERT_EQ(device.ApplyStateBlock(token), D3D_OK);
+    EXPECT_EQ(device.changes, std::vector<int>{700});
+}
