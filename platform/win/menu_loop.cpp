@@ -259,6 +259,12 @@ WORD RunLoop(OpenMenu& open)
     int chosen = -1;
     LoopEnd end = LoopEnd::Running;
     while (end == LoopEnd::Running) {
+        // A close request queued before the menu opened (the window manager's Alt+F4 arrives while
+        // Alt's release opens the bar), or posted since, ends the menu instead of waiting behind it.
+        if (ClosingQueued(open.window)) {
+            end = LoopEnd::Cancelled;
+            break;
+        }
         SDL_Event event;
         if (SDL_WaitEvent(&event) == 0) {
             end = LoopEnd::Cancelled;

@@ -477,6 +477,17 @@ void ForgetQueuedMessages(HWND window)
     }
 }
 
+bool ClosingQueued(HWND window)
+{
+    std::lock_guard<std::mutex> hold(Queue().mutex);
+    for (const MSG& message : Queue().messages) {
+        if (message.message == WM_QUIT || (message.message == WM_CLOSE && message.hwnd == window)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool AltReleasedAlone()
 {
     const bool alone = altAlone;

@@ -397,4 +397,15 @@ TEST_F(WindowSystem, PopupLoopsRunBetweenEnterAndExitAndPostTheChosenCommand)
     Pump(300);
     EXPECT_EQ(Count(WM_ENTERMENULOOP), 1);
     EXPECT_EQ(Count(WM_EXITMENULOOP), 1);
+
+    // A close request waiting in the queue (the window manager's Alt+F4 behind Alt's release) ends
+    // the menu at once instead of leaving the program in it.
+    seen.clear();
+    onMenuLoop = [](HWND w) { PostMessageA(w, WM_CLOSE, 0, 0); };
+    HMENU again = LoadMenuA(Instance(), MAKEINTRESOURCEA(142));
+    EXPECT_EQ(TrackPopupMenuEx(GetSubMenu(again, 0), TPM_RETURNCMD, outer.left + 10, outer.top + 10, window,
+                               nullptr),
+              0);
+    EXPECT_EQ(Count(WM_EXITMENULOOP), 1);
+    DestroyMenu(again);
 }
