@@ -97,6 +97,8 @@ void ForgetQueuedMessages(HWND window);
 bool ClosingQueued(HWND window);
 // True once after Alt was pressed and released with nothing else pressed in between.
 bool AltReleasedAlone();
+// The release of a key whose press closed a menu belongs to the menu: it reaches no window.
+void SwallowNextKeyUp(int virtualKey);
 // Records a key's new state as the queue sees it.
 void NoteKeyState(int virtualKey, bool down);
 
