@@ -4,7 +4,10 @@
 #include "d3dx/d3dx_texture.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <new>
@@ -15,6 +18,7 @@
 
 #include "d3dx/image_decode.h"
 #include "d3dx/image_filter.h"
+#include "d3dx/load_failure.h"
 #include "d3dx/pixel_convert.h"
 
 namespace {
@@ -178,23 +182,53 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const BYTE* rgba, UIN
     return texture->UnlockRect(level);
 }
 
-HRESULT LoadTexture(IDirect3DDevice8* device, const void* srcData, UINT srcDataSize, UINT width, UINT height,
-                    UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, const ImageFilter& filter,
-                    const ImageFilter& mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
-                    IDirect3DTexture8** texture)
+// An image larger than this many times the device's largest texture side is mostly thrown away by the
+// resize to fit, so it is not decoded at all.
+constexpr UINT kMaxSideOverDevice = 4;
+
+// The image limits for a device: the decoder's own, and a few times the largest texture it takes.
+ImageLimits LimitsFor(const D3DCAPS8& caps)
 {
-    DecodedImage image;
-    HRESULT hr = DecodeImage(srcData, srcDataSize, &image);
+    ImageLimits limits;
+    if (caps.MaxTextureWidth != 0) {
+        limits.maxWidth = std::min<UINT>(limits.maxWidth, std::min<UINT>(caps.MaxTextureWidth, kMaxImageSide) *
+                                                              kMaxSideOverDevice);
+    }
+    if (caps.MaxTextureHeight != 0) {
+        limits.maxHeight = std::min<UINT>(limits.maxHeight, std::min<UINT>(caps.MaxTextureHeight, kMaxImageSide) *
+                                                                kMaxSideOverDevice);
+    }
+    return limits;
+}
+
+std::string HexCode(HRESULT hr)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
+HRESULT LoadTexture(const char* fileName, IDirect3DDevice8* device, const void* srcData, UINT srcDataSize,
+                    UINT width, UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                    const ImageFilter& filter, const ImageFilter& mipFilter, D3DCOLOR colorKey,
+                    D3DXIMAGE_INFO* srcInfo, IDirect3DTexture8** texture)
+{
+    D3DCAPS8 caps{};
+    HRESULT hr = device->GetDeviceCaps(&caps);
     if (FAILED(hr)) {
+        NoteLoadFailure(LoadFailureKind::Device, fileName, "the device reports no capabilities (" + HexCode(hr) + ")");
+        return hr;
+    }
+    DecodedImage image;
+    std::string reason;
+    bool tooLarge = false;
+    hr = DecodeImage(srcData, srcDataSize, &image, LimitsFor(caps), &reason, &tooLarge);
+    if (FAILED(hr)) {
+        NoteLoadFailure(tooLarge ? LoadFailureKind::TooLarge : LoadFailureKind::BadData, fileName, reason);
         return hr;
     }
     ApplyColorKey(image.rgba, colorKey);
 
-    D3DCAPS8 caps{};
-    hr = device->GetDeviceCaps(&caps);
-    if (FAILED(hr)) {
-        return hr;
-    }
     UINT levelWidth = IsDefault(width) ? image.width : width;
     UINT levelHeight = IsDefault(height) ? image.height : height;
     FitToCaps(caps, &levelWidth, &levelHeight);
@@ -206,6 +240,9 @@ HRESULT LoadTexture(IDirect3DDevice8* device, const void* srcData, UINT srcDataS
     const D3DFORMAT asked = format == D3DFMT_UNKNOWN ? image.format : format;
     hr = CreateInNearestFormat(device, levelWidth, levelHeight, levels, usage, asked, pool, &hold, &created);
     if (FAILED(hr)) {
+        NoteLoadFailure(LoadFailureKind::Device, fileName,
+                        "the device refused a " + std::to_string(levelWidth) + " x " + std::to_string(levelHeight) +
+                            " texture (" + HexCode(hr) + ")");
         return hr;
     }
 
@@ -221,6 +258,7 @@ HRESULT LoadTexture(IDirect3DDevice8* device, const void* srcData, UINT srcDataS
     for (UINT l = 0; l < levels; ++l) {
         hr = WriteLevel(hold.texture, l, level.data(), levelWidth, levelHeight, created);
         if (FAILED(hr)) {
+            NoteLoadFailure(LoadFailureKind::Device, fileName, "the texture could not be filled (" + HexCode(hr) + ")");
             return hr;
         }
         if (l + 1 < levels) {
@@ -240,40 +278,49 @@ HRESULT LoadTexture(IDirect3DDevice8* device, const void* srcData, UINT srcDataS
 }
 
 // The whole of a regular file; anything else (a folder, a pipe, a missing path) is refused, so a
-// read can never wait on a device.
+// read can never wait on a device. Why a file is refused is noted.
 HRESULT ReadWholeFile(LPCSTR path, std::vector<BYTE>* bytes)
 {
     std::error_code error;
     const std::filesystem::path file(path);
-    if (!std::filesystem::is_regular_file(file, error)) {
+    const std::filesystem::file_status status = std::filesystem::status(file, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        NoteLoadFailure(LoadFailureKind::Missing, path, "not found");
+        return D3DXERR_INVALIDDATA;
+    }
+    if (status.type() != std::filesystem::file_type::regular) {
+        NoteLoadFailure(LoadFailureKind::Unreadable, path,
+                        status.type() == std::filesystem::file_type::directory ? "a folder, not a file"
+                        : error                                               ? error.message()
+                                                                              : "not a regular file");
         return D3DXERR_INVALIDDATA;
     }
     const std::uintmax_t size = std::filesystem::file_size(file, error);
     if (error || size == 0 || size > 0x7FFFFFFFu) {
+        NoteLoadFailure(error ? LoadFailureKind::Unreadable : LoadFailureKind::BadData, path,
+                        error ? error.message() : size == 0 ? "empty file" : "file too large");
         return D3DXERR_INVALIDDATA;
     }
     std::ifstream in(file, std::ios::binary);
     if (!in) {
+        NoteLoadFailure(LoadFailureKind::Unreadable, path, std::strerror(errno));
         return D3DXERR_INVALIDDATA;
     }
     bytes->resize(static_cast<std::size_t>(size));
     in.read(reinterpret_cast<char*>(bytes->data()), static_cast<std::streamsize>(size));
     if (in.gcount() != static_cast<std::streamsize>(size)) {
+        NoteLoadFailure(LoadFailureKind::Unreadable, path, "read cut short");
         return D3DXERR_INVALIDDATA;
     }
     return S_OK;
 }
 
-} // namespace
-
-HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void* srcData, UINT srcDataSize,
-                                            UINT width, UINT height, UINT mipLevels, DWORD usage,
-                                            D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
-                                            D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
-                                            IDirect3DTexture8** texture)
+// The checks of the in-memory loader, then the load; `fileName` is only for the failure note.
+HRESULT LoadFromMemory(const char* fileName, IDirect3DDevice8* device, const void* srcData, UINT srcDataSize,
+                       UINT width, UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                       DWORD filter, DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
+                       IDirect3DTexture8** texture)
 {
-    // Textures are never palettised here, so there is no palette to report.
-    (void)palette;
     if (texture != nullptr) {
         *texture = nullptr;
     }
@@ -292,11 +339,26 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void
         return D3DERR_INVALIDCALL;
     }
     try {
-        return LoadTexture(device, srcData, srcDataSize, width, height, mipLevels, usage, format, pool,
+        return LoadTexture(fileName, device, srcData, srcDataSize, width, height, mipLevels, usage, format, pool,
                            imageFilter, levelFilter, colorKey, srcInfo, texture);
     } catch (const std::bad_alloc&) {
+        NoteLoadFailure(LoadFailureKind::TooLarge, fileName, "not enough memory for the texture");
         return E_OUTOFMEMORY;
     }
+}
+
+} // namespace
+
+HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void* srcData, UINT srcDataSize,
+                                            UINT width, UINT height, UINT mipLevels, DWORD usage,
+                                            D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                            D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+                                            IDirect3DTexture8** texture)
+{
+    // Textures are never palettised here, so there is no palette to report.
+    (void)palette;
+    return LoadFromMemory("", device, srcData, srcDataSize, width, height, mipLevels, usage, format, pool, filter,
+                          mipFilter, colorKey, srcInfo, texture);
 }
 
 HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR srcFile, UINT width, UINT height,
@@ -310,6 +372,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR srcFile, U
     if (device == nullptr || srcFile == nullptr || texture == nullptr) {
         return D3DERR_INVALIDCALL;
     }
+    (void)palette;
     std::vector<BYTE> bytes;
     try {
         const HRESULT hr = ReadWholeFile(srcFile, &bytes);
@@ -317,11 +380,11 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR srcFile, U
             return hr;
         }
     } catch (const std::bad_alloc&) {
+        NoteLoadFailure(LoadFailureKind::TooLarge, srcFile, "not enough memory to read the file");
         return E_OUTOFMEMORY;
     }
-    return D3DXCreateTextureFromFileInMemoryEx(device, bytes.data(), static_cast<UINT>(bytes.size()), width, height,
-                                               mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo,
-                                               palette, texture);
+    return LoadFromMemory(srcFile, device, bytes.data(), static_cast<UINT>(bytes.size()), width, height, mipLevels,
+                          usage, format, pool, filter, mipFilter, colorKey, srcInfo, texture);
 }
 
 HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, LPCSTR srcFile, IDirect3DTexture8** texture)

@@ -234,6 +234,114 @@ bool ReadMaterialList(IDirectXFileData* data, XofMeshData* mesh)
     return mesh->materials.size() == materialCount;
 }
 
+// Vertex element types of declared vertex data that carry what a mesh here can use, and their sizes.
+enum DeclType : DWORD { DeclFloat1 = 0, DeclFloat2 = 1, DeclFloat3 = 2, DeclFloat4 = 3, DeclColor = 4 };
+enum DeclUsage : DWORD { UsagePosition = 0, UsageNormal = 3, UsageTexCoord = 5, UsageColor = 10 };
+constexpr DWORD LastDeclType = 16;
+
+// Bytes of one element of each type, in declaration-type order; every type is a whole number of DWORDs.
+constexpr BYTE DeclTypeBytes[LastDeclType + 1] = {4, 8, 12, 16, 4, 4, 4, 8, 4, 4, 8, 4, 8, 4, 4, 4, 8};
+
+struct DeclElement {
+    DWORD type;
+    DWORD usage;
+    DWORD usageIndex;
+    // Offset in DWORDs within one vertex.
+    DWORD offset;
+};
+
+// What declared vertex data gives per vertex: positions, normals, the first texture coordinates and the
+// first colour, where they come in a type read here. Other elements (tangents, blend weights) are skipped.
+struct DeclVertices {
+    std::vector<D3DVECTOR> positions;
+    std::vector<D3DVECTOR> normals;
+    std::vector<float> texCoords;
+    std::vector<D3DCOLOR> colors;
+};
+
+bool ReadDeclData(IDirectXFileData* data, size_t vertexCount, DeclVertices* out)
+{
+    DataCursor cursor(nullptr, 0);
+    DWORD elementCount = 0;
+    if (!WholeData(data, &cursor) || !cursor.Dword(&elementCount) || !cursor.Holds(elementCount, 4 * sizeof(DWORD))) {
+        return false;
+    }
+    std::vector<DeclElement> elements(elementCount);
+    DWORD stride = 0;
+    for (DeclElement& element : elements) {
+        DWORD method = 0;
+        if (!cursor.Dword(&element.type) || !cursor.Dword(&method) || !cursor.Dword(&element.usage) ||
+            !cursor.Dword(&element.usageIndex) || element.type > LastDeclType) {
+            return false;
+        }
+        element.offset = stride;
+        stride += DeclTypeBytes[element.type] / sizeof(DWORD);
+    }
+    DWORD dwordCount = 0;
+    if (!cursor.Dword(&dwordCount) || !cursor.Holds(dwordCount, sizeof(DWORD)) ||
+        uint64_t{stride} * vertexCount != dwordCount) {
+        return false;
+    }
+    std::vector<DWORD> words(dwordCount);
+    for (DWORD& word : words) {
+        cursor.Dword(&word);
+    }
+    auto floatAt = [&](size_t vertex, const DeclElement& element, DWORD component) {
+        float value = 0.0f;
+        std::memcpy(&value, &words[vertex * stride + element.offset + component], sizeof value);
+        return value;
+    };
+    for (const DeclElement& element : elements) {
+        const bool isFloat = element.type <= DeclFloat4;
+        const DWORD components = isFloat ? element.type + 1 : 0;
+        if (element.usage == UsagePosition && element.usageIndex == 0 && components >= 3 && out->positions.empty()) {
+            out->positions.resize(vertexCount);
+            for (size_t v = 0; v < vertexCount; ++v) {
+                out->positions[v] = {floatAt(v, element, 0), floatAt(v, element, 1), floatAt(v, element, 2)};
+            }
+        } else if (element.usage == UsageNormal && element.usageIndex == 0 && components >= 3 && out->normals.empty()) {
+            out->normals.resize(vertexCount);
+            for (size_t v = 0; v < vertexCount; ++v) {
+                out->normals[v] = {floatAt(v, element, 0), floatAt(v, element, 1), floatAt(v, element, 2)};
+            }
+        } else if (element.usage == UsageTexCoord && element.usageIndex == 0 && components >= 1 &&
+                   out->texCoords.empty()) {
+            out->texCoords.resize(vertexCount * 2);
+            for (size_t v = 0; v < vertexCount; ++v) {
+                out->texCoords[v * 2] = floatAt(v, element, 0);
+                out->texCoords[v * 2 + 1] = components >= 2 ? floatAt(v, element, 1) : 0.0f;
+            }
+        } else if (element.usage == UsageColor && element.usageIndex == 0 && element.type == DeclColor &&
+                   out->colors.empty()) {
+            out->colors.resize(vertexCount);
+            for (size_t v = 0; v < vertexCount; ++v) {
+                out->colors[v] = words[v * stride + element.offset];
+            }
+        }
+    }
+    return true;
+}
+
+// Declared vertex data fills in what the dedicated children did not give; its positions replace the mesh's.
+void ApplyDeclVertices(DeclVertices&& decl, XofMeshData* mesh)
+{
+    if (!decl.positions.empty()) {
+        mesh->positions = std::move(decl.positions);
+    }
+    if (!decl.normals.empty() && !mesh->hasNormals) {
+        mesh->hasNormals = true;
+        mesh->normals = std::move(decl.normals);
+        // One normal per position: each corner takes its position's.
+        mesh->normalIndices = mesh->faceIndices;
+    }
+    if (!decl.texCoords.empty() && mesh->texCoords.empty()) {
+        mesh->texCoords = std::move(decl.texCoords);
+    }
+    if (!decl.colors.empty() && mesh->colors.empty()) {
+        mesh->colors = std::move(decl.colors);
+    }
+}
+
 } // namespace
 
 HRESULT ReadXofMesh(IDirectXFileData* data, XofMeshData* mesh)
@@ -253,6 +361,8 @@ HRESULT ReadXofMesh(IDirectXFileData* data, XofMeshData* mesh)
     bool haveTexCoords = false;
     bool haveColors = false;
     bool haveMaterials = false;
+    bool haveDecl = false;
+    DeclVertices decl;
     ComHold<IDirectXFileObject> child;
     while (SUCCEEDED(data->GetNextObject(child.Out()))) {
         ComHold<IDirectXFileData> childData;
@@ -273,11 +383,15 @@ HRESULT ReadXofMesh(IDirectXFileData* data, XofMeshData* mesh)
         } else if (!haveMaterials && IsType(part, TID_D3DRMMeshMaterialList)) {
             haveMaterials = true;
             read = ReadMaterialList(part, &result);
+        } else if (!haveDecl && IsType(part, DXFILEOBJ_DeclData)) {
+            haveDecl = true;
+            read = ReadDeclData(part, result.positions.size(), &decl);
         }
         if (!read) {
             return D3DXERR_INVALIDDATA;
         }
     }
+    ApplyDeclVertices(std::move(decl), &result);
     // No list, or one with no materials and no indices: everything in one white subset.
     if (result.materials.empty()) {
         result.materials.push_back(DefaultXofMaterial());

@@ -1,5 +1,6 @@
 // Reading a Mesh data object of the DirectX file interface, with its normals, texture coordinates,
-// vertex colours and material list, into plain arrays.
+// vertex colours, material list and declared vertex data, into plain arrays. Children it does not use
+// (skin weights, vertex duplication indices, effect instances) are skipped.
 #pragma once
 
 #include "d3dx/mesh_builder.h"

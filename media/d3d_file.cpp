@@ -4,11 +4,14 @@
 #include "media/d3d_file.h"
 
 #include "d3dx/com_hold.h"
+#include "d3dx/load_failure.h"
 #include "media/media_lookup.h"
 #include "platform/xfile/dxfile.h"
+#include "platform/xfile/read_failure.h"
 
 #include <cstring>
 #include <new>
+#include <string>
 #include <utility>
 
 namespace {
@@ -316,6 +319,31 @@ HRESULT XFrame::ReleaseTree()
     return S_OK;
 }
 
+namespace {
+
+// Why the file reader refused the scene, in the media failure note.
+void NoteSceneFailure(const char* path, HRESULT result)
+{
+    const std::string why = DirectXFileFailureText();
+    if (result == DXFILEERR_FILENOTFOUND) {
+        // The reader says more only when something of that name exists but cannot be opened.
+        if (why == "file not found" || why.empty()) {
+            NoteLoadFailure(LoadFailureKind::Missing, path, "not found", "X file");
+        } else {
+            NoteLoadFailure(LoadFailureKind::Unreadable, path, why, "X file");
+        }
+        return;
+    }
+    // A folder of that name opens but does not read.
+    if (why.rfind("cannot be read", 0) == 0) {
+        NoteLoadFailure(LoadFailureKind::Unreadable, path, why, "X file");
+        return;
+    }
+    NoteLoadFailure(LoadFailureKind::BadData, path, why, "X file");
+}
+
+} // namespace
+
 CD3DFile::CD3DFile() : XFrame("CD3DFile_Root") {}
 
 HRESULT CD3DFile::Load(IDirect3DDevice8* device, const char* fileName)
@@ -336,11 +364,13 @@ HRESULT CD3DFile::Load(IDirect3DDevice8* device, const char* fileName)
     ComHold<IDirectXFileEnumObject> enumerator;
     const HRESULT opened = file->CreateEnumObject(path, DXFILELOAD_FROMFILE, enumerator.Out());
     if (FAILED(opened)) {
+        NoteSceneFailure(path, opened);
         return opened;
     }
     ComHold<IDirectXFileData> object;
     while (SUCCEEDED(enumerator->GetNextDataObject(object.Out()))) {
         if (FAILED(LoadObject(device, object.Get(), this))) {
+            NoteLoadFailure(LoadFailureKind::BadData, path, "an object in it cannot be loaded", "X file");
             return E_FAIL;
         }
     }

@@ -69,6 +69,7 @@ HRESULT BinaryTokenizer::Next(Token& token)
     token = Token{};
     // Empty lists hand out nothing: read on to the next token.
     for (;;) {
+        tokenStart_ = position_;
         if (listRemaining_ > 0) {
             return NextListValue(token);
         }

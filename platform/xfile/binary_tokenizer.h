@@ -48,6 +48,7 @@ public:
 
     HRESULT Next(Token& token) override;
     std::size_t RemainingBytes() const override { return body_.size() - position_; }
+    std::size_t TokenOffset() const override { return tokenStart_; }
 
 private:
     bool ReadWord(WORD& value);
@@ -57,6 +58,7 @@ private:
     std::string_view body_;
     std::size_t floatBytes_;
     std::size_t position_ = 0;
+    std::size_t tokenStart_ = 0;
     // Values left in the integer or float list being handed out.
     DWORD listRemaining_ = 0;
     bool listIsFloat_ = false;

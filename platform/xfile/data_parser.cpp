@@ -1,6 +1,7 @@
 // Data objects: the header, the members as the template lays them out, then the children.
 #include "platform/xfile/data_parser.h"
 
+#include "platform/xfile/read_failure.h"
 #include "platform/xfile/xfile_limits.h"
 
 #include <cmath>
@@ -74,11 +75,14 @@ HRESULT DataParser::ParseObject(const Token& templateName, std::uint32_t parent,
     }
     const auto templateIndex = document_.templates.Find(templateName.text);
     if (!templateIndex) {
+        NoteFailureDetail("unknown template " + QuotedName(templateName.text));
         return DXFILEERR_NOTEMPLATE;
     }
     if (parent != kNoNode) {
         const TemplateDef& parentTemplate = document_.templates.At(document_.nodes[parent].templateIndex);
         if (!IsChildAllowed(parentTemplate, document_.templates.At(*templateIndex))) {
+            NoteFailureDetail("a " + QuotedName(templateName.text) + " object may not be inside a " +
+                              QuotedName(parentTemplate.name) + " object");
             return DXFILEERR_PARSEERROR;
         }
     }

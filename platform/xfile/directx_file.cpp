@@ -1,10 +1,13 @@
 // The file object: registered templates, and opening files from disk or memory for enumeration.
 #include "platform/xfile/dxfile.h"
 #include "platform/xfile/file_objects.h"
+#include "platform/xfile/read_failure.h"
 #include "platform/xfile/xfile_limits.h"
 #include "platform/xfile/xfile_reader.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -17,6 +20,10 @@ HRESULT ReadWholeFile(const char* path, std::string& contents)
 {
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
+        const int error = errno;
+        if (error != ENOENT) {
+            NoteFailureDetail(std::string("cannot be opened: ") + std::strerror(error));
+        }
         return DXFILEERR_FILENOTFOUND;
     }
     HRESULT hr = DXFILE_OK;
@@ -25,12 +32,14 @@ HRESULT ReadWholeFile(const char* path, std::string& contents)
         for (;;) {
             const std::size_t read = std::fread(chunk, 1, sizeof chunk, file);
             if (contents.size() + read > kMaxFileBytes) {
+                NoteFailureDetail("larger than the size limit");
                 hr = DXFILEERR_BADALLOC;
                 break;
             }
             contents.append(chunk, read);
             if (read < sizeof chunk) {
                 if (std::ferror(file)) {
+                    NoteFailureDetail(std::string("cannot be read: ") + std::strerror(errno));
                     hr = DXFILEERR_BADFILE;
                 }
                 break;
@@ -69,8 +78,10 @@ public:
         std::string contents;
         std::string_view file;
         if (options == DXFILELOAD_FROMFILE) {
+            ClearFailureNote();
             const HRESULT hr = ReadWholeFile(static_cast<const char*>(source), contents);
             if (FAILED(hr)) {
+                FinishFailureNote(hr, "");
                 return hr;
             }
             file = contents;

@@ -12,6 +12,11 @@
 // - GetName(nullptr, &size) sets size to the name's length plus the terminator, or 0 for an unnamed
 //   object. With a buffer, *size is its capacity on entry; a name that does not fit is cut to a
 //   terminated prefix, *size is set to the size needed and DXFILEERR_BADVALUE returned.
+// - Besides the registered templates and those a file declares, every file is read with the extended
+//   templates exporters write (skinning, declared vertex data, ticks per second, ...). A template name
+//   that differs from a known one only in letter case names that template.
+// - Compressed files (tzip, bzip) are inflated first, with the same size limit as others.
+// - DirectXFileFailureText (read_failure.h) says in words why the last read failed, and where.
 // - Binary data objects (the format's BINARY children) are refused: no IDirectXFileBinary is ever
 //   returned; the interface exists so that callers compile as on the platform.
 #pragma once
@@ -176,6 +181,18 @@ inline constexpr GUID TID_D3DRMExternalVisual = {0x98116aa0, 0xbdba, 0x11d1, {0x
 inline constexpr GUID TID_D3DRMStringProperty = {0x7f0f21e0, 0xbfe1, 0x11d1, {0x82, 0xc0, 0x00, 0xa0, 0xc9, 0x69, 0x72, 0x71}};
 inline constexpr GUID TID_D3DRMPropertyBag = {0x7f0f21e1, 0xbfe1, 0x11d1, {0x82, 0xc0, 0x00, 0xa0, 0xc9, 0x69, 0x72, 0x71}};
 inline constexpr GUID TID_D3DRMRightHanded = {0x7f5d5ea0, 0xd53a, 0x11d1, {0x82, 0xc0, 0x00, 0xa0, 0xc9, 0x69, 0x72, 0x71}};
+
+// Ids of the extended templates every file is read with (see extended_templates.h).
+inline constexpr GUID DXFILEOBJ_XSkinMeshHeader = {0x3cf169ce, 0xff7c, 0x44ab, {0x93, 0xc0, 0xf7, 0x8f, 0x62, 0xd1, 0x72, 0xe2}};
+inline constexpr GUID DXFILEOBJ_VertexDuplicationIndices = {0xb8d65549, 0xd7c9, 0x4995, {0x89, 0xcf, 0x53, 0xa9, 0xa8, 0xb0, 0x31, 0xe3}};
+inline constexpr GUID DXFILEOBJ_FaceAdjacency = {0xa64c844a, 0xe282, 0x4756, {0x8b, 0x80, 0x25, 0x0c, 0xde, 0x04, 0x39, 0x8c}};
+inline constexpr GUID DXFILEOBJ_SkinWeights = {0x6f0d123b, 0xbad2, 0x4167, {0xa0, 0xd0, 0x80, 0x22, 0x4f, 0x25, 0xfa, 0xbb}};
+inline constexpr GUID DXFILEOBJ_VertexElement = {0xf752461c, 0x1e23, 0x48f6, {0xb9, 0xf8, 0x83, 0x50, 0x85, 0x0f, 0x33, 0x6f}};
+inline constexpr GUID DXFILEOBJ_DeclData = {0xbf22e553, 0x292c, 0x4781, {0x9f, 0xea, 0x62, 0xbd, 0x55, 0x4b, 0xdd, 0x93}};
+inline constexpr GUID DXFILEOBJ_FVFData = {0xb6e70a0e, 0x8ef9, 0x4e83, {0x94, 0xad, 0xec, 0xc8, 0xb0, 0xc0, 0x48, 0x97}};
+inline constexpr GUID DXFILEOBJ_EffectInstance = {0xe331f7e4, 0x0559, 0x4cc2, {0x8e, 0x99, 0x1c, 0xec, 0x16, 0x57, 0x92, 0x8f}};
+inline constexpr GUID DXFILEOBJ_AnimTicksPerSecond = {0x9e415a43, 0x7ba6, 0x4a73, {0x87, 0x43, 0xb7, 0x3d, 0x47, 0xe8, 0x84, 0x76}};
+inline constexpr GUID DXFILEOBJ_CompressedAnimationSet = {0x7f9b00b3, 0xf125, 0x4890, {0x87, 0x6e, 0x1c, 0x42, 0xbf, 0x69, 0x7c, 0x4d}};
 
 // The standard templates above as one text X file ("xof 0303txt 0032"), ready for
 // RegisterTemplates(D3DRM_XTEMPLATES, D3DRM_XTEMPLATE_BYTES). Our own block, not the platform's bytes.

@@ -15,12 +15,12 @@ HRESULT ReadFileHeader(std::string_view file, FileHeader& header)
         return DXFILEERR_BADFILEVERSION;
     }
     const std::string_view format = file.substr(8, 4);
-    if (format == "txt ") {
+    if (format == "txt " || format == "tzip") {
         header.binary = false;
-    } else if (format == "bin ") {
+        header.compressed = format == "tzip";
+    } else if (format == "bin " || format == "bzip") {
         header.binary = true;
-    } else if (format == "tzip" || format == "bzip") {
-        return DXFILEERR_BADFILECOMPRESSIONTYPE;
+        header.compressed = format == "bzip";
     } else {
         return DXFILEERR_BADFILETYPE;
     }

@@ -12,12 +12,14 @@ constexpr std::size_t kFileHeaderBytes = 16;
 
 struct FileHeader {
     bool binary = false;
+    // MSZIP blocks follow ("tzip" or "bzip").
+    bool compressed = false;
     // 4 or 8: the size of the file's floats.
     std::size_t floatBytes = 4;
 };
 
-// Checks magic, version (0302 or 0303), format (txt or bin; compressed ones are refused) and
-// float size (0032 or 0064), in that order, with the platform's codes.
+// Checks magic, version (0302 or 0303), format (txt, bin, tzip or bzip) and float size (0032 or
+// 0064), in that order, with the platform's codes.
 HRESULT ReadFileHeader(std::string_view file, FileHeader& header);
 
 } // namespace xfile

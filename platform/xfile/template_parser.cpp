@@ -1,6 +1,7 @@
 // Template declarations: members, array dimensions and the restriction list.
 #include "platform/xfile/template_parser.h"
 
+#include "platform/xfile/read_failure.h"
 #include "platform/xfile/xfile_limits.h"
 
 #include <algorithm>
@@ -40,6 +41,7 @@ HRESULT ParseMemberType(const Token& token, const TemplateSet& templates, Member
     }
     const auto index = templates.Find(token.text);
     if (!index) {
+        NoteFailureDetail("unknown template " + QuotedName(token.text) + " as a member type");
         return DXFILEERR_NOTEMPLATE;
     }
     member.templateIndex = *index;

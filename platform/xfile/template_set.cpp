@@ -11,15 +11,28 @@ namespace {
 // Members of all templates together: each costs a little memory, and a file could declare many.
 constexpr std::size_t kMaxTotalMembers = 1u << 16;
 
+std::string Folded(std::string_view name)
+{
+    std::string folded(name);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return folded;
+}
+
 } // namespace
 
 std::optional<std::uint32_t> TemplateSet::Find(std::string_view name) const
 {
-    const auto found = byName_.find(name);
-    if (found == byName_.end()) {
-        return std::nullopt;
+    if (const auto found = byName_.find(name); found != byName_.end()) {
+        return found->second;
     }
-    return found->second;
+    if (const auto found = byFoldedName_.find(Folded(name)); found != byFoldedName_.end()) {
+        return found->second;
+    }
+    return std::nullopt;
 }
 
 HRESULT TemplateSet::Add(TemplateDef definition)
@@ -30,6 +43,7 @@ HRESULT TemplateSet::Add(TemplateDef definition)
     memberCount_ += definition.members.size();
     const auto index = static_cast<std::uint32_t>(templates_.size());
     byName_.insert_or_assign(definition.name, index);
+    byFoldedName_.insert_or_assign(Folded(definition.name), index);
     templates_.push_back(std::move(definition));
     return DXFILE_OK;
 }
@@ -43,7 +57,7 @@ bool IsChildAllowed(const TemplateDef& parent, const TemplateDef& child)
         return false;
     case ChildRule::Restricted:
         for (const AllowedChild& allowed : parent.allowed) {
-            if (allowed.hasGuid ? allowed.guid == child.guid : allowed.name == child.name) {
+            if (allowed.hasGuid ? allowed.guid == child.guid : Folded(allowed.name) == Folded(child.name)) {
                 return true;
             }
         }

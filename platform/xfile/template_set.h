@@ -52,6 +52,8 @@ struct TemplateDef {
 // members keep the template they were declared with (so no template can contain itself).
 class TemplateSet {
 public:
+    // The exact name first; otherwise a template whose name differs only in letter case, since
+    // writers spell some standard names their own way ("TextureFileName").
     std::optional<std::uint32_t> Find(std::string_view name) const;
     const TemplateDef& At(std::uint32_t index) const { return templates_[index]; }
     std::size_t Count() const { return templates_.size(); }
@@ -67,6 +69,8 @@ private:
 
     std::vector<TemplateDef> templates_;
     std::unordered_map<std::string, std::uint32_t, NameHash, std::equal_to<>> byName_;
+    // Lower-cased names.
+    std::unordered_map<std::string, std::uint32_t, NameHash, std::equal_to<>> byFoldedName_;
     std::size_t memberCount_ = 0;
 };
 

@@ -129,6 +129,7 @@ HRESULT TextTokenizer::Next(Token& token)
 {
     token = Token{};
     SkipSpaceAndComments();
+    tokenStart_ = position_;
     if (position_ >= body_.size()) {
         token.kind = TokenKind::End;
         return DXFILE_OK;

@@ -15,6 +15,7 @@ public:
 
     HRESULT Next(Token& token) override;
     std::size_t RemainingBytes() const override { return body_.size() - position_; }
+    std::size_t TokenOffset() const override { return tokenStart_; }
 
 private:
     void SkipSpaceAndComments();
@@ -22,6 +23,7 @@ private:
 
     std::string_view body_;
     std::size_t position_ = 0;
+    std::size_t tokenStart_ = 0;
 };
 
 } // namespace xfile

@@ -50,6 +50,7 @@ public:
     }
 
     std::size_t RemainingBytes() const { return source_.RemainingBytes(); }
+    std::size_t TokenOffset() const { return source_.TokenOffset(); }
 
 private:
     TokenSource& source_;

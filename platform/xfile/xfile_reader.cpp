@@ -4,36 +4,71 @@
 #include "platform/xfile/binary_tokenizer.h"
 #include "platform/xfile/data_parser.h"
 #include "platform/xfile/dxfile.h"
+#include "platform/xfile/extended_templates.h"
 #include "platform/xfile/file_header.h"
+#include "platform/xfile/mszip_reader.h"
+#include "platform/xfile/read_failure.h"
 #include "platform/xfile/template_parser.h"
 #include "platform/xfile/text_tokenizer.h"
 #include "platform/xfile/xfile_limits.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
+#include <string>
 
 namespace xfile {
 
 namespace {
 
-// Runs `parse` over the file's tokens in the format its header names.
+// Where the tokenizer stands, for a message: a line in text files, a byte offset in binary ones.
+std::string Position(std::string_view file, const FileHeader& header, std::size_t bodyOffset)
+{
+    const std::size_t at = std::min(kFileHeaderBytes + bodyOffset, file.size());
+    if (header.binary) {
+        return "byte " + std::to_string(at) + (header.compressed ? " of the uncompressed data" : "");
+    }
+    const auto lines = std::count(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(at), '\n');
+    return "line " + std::to_string(lines + 1);
+}
+
+// Runs `parse` over the file's tokens in the format its header names, inflating a compressed file
+// first. `parse` gets the tokens and the size of the (uncompressed) file. A failure leaves its note.
 template <typename Parse>
 HRESULT WithTokens(std::string_view file, Parse parse)
 {
     FileHeader header;
-    const HRESULT hr = ReadFileHeader(file, header);
+    HRESULT hr = ReadFileHeader(file, header);
     if (FAILED(hr)) {
+        FinishFailureNote(hr, "");
         return hr;
     }
+    std::string inflated;
+    if (header.compressed) {
+        hr = InflateMsZip(file.substr(kFileHeaderBytes), inflated);
+        if (FAILED(hr)) {
+            FinishFailureNote(hr, "");
+            return hr;
+        }
+        // The position of an error is counted in the uncompressed file, header included.
+        inflated.insert(0, file.substr(0, kFileHeaderBytes));
+        file = inflated;
+    }
     const std::string_view body = file.substr(kFileHeaderBytes);
+    auto run = [&](TokenSource& tokenizer) {
+        TokenStream tokens(tokenizer);
+        const HRESULT result = parse(tokens, file.size());
+        if (FAILED(result)) {
+            FinishFailureNote(result, Position(file, header, tokens.TokenOffset()));
+        }
+        return result;
+    };
     if (header.binary) {
         BinaryTokenizer tokenizer(body, header.floatBytes);
-        TokenStream tokens(tokenizer);
-        return parse(tokens);
+        return run(tokenizer);
     }
     TextTokenizer tokenizer(body);
-    TokenStream tokens(tokenizer);
-    return parse(tokens);
+    return run(tokenizer);
 }
 
 // Template declarations, and data objects when `parser` is given, until the end of the file.
@@ -80,28 +115,44 @@ HRESULT Guarded(Body body)
     }
 }
 
+// Every failure leaves a note, also those without a parser's detail (memory, say).
+HRESULT Noted(HRESULT result)
+{
+    if (FAILED(result) && DirectXFileFailureText()[0] == '\0') {
+        FinishFailureNote(result, "");
+    }
+    return result;
+}
+
 } // namespace
 
 HRESULT ReadTemplateFile(std::string_view file, TemplateSet& templates)
 {
-    return Guarded([&] {
+    ClearFailureNote();
+    return Noted(Guarded([&] {
         TemplateSet updated = templates;
-        const HRESULT hr =
-            WithTokens(file, [&](TokenStream& tokens) { return ParseTopLevel(tokens, updated, nullptr); });
+        const HRESULT hr = WithTokens(
+            file, [&](TokenStream& tokens, std::size_t) { return ParseTopLevel(tokens, updated, nullptr); });
         if (SUCCEEDED(hr)) {
             templates = std::move(updated);
         }
         return hr;
-    });
+    }));
 }
 
 HRESULT ReadDataFile(std::string_view file, const TemplateSet& registered, std::shared_ptr<const Document>& document)
 {
-    return Guarded([&] {
+    ClearFailureNote();
+    return Noted(Guarded([&] {
         auto parsed = std::make_shared<Document>();
         parsed->templates = registered;
-        const std::uint64_t budget = kWorkPerInputByte * file.size() + kWorkAllowance;
-        const HRESULT hr = WithTokens(file, [&](TokenStream& tokens) {
+        // Before the file's own declarations, which may redefine them.
+        HRESULT hr = AddExtendedTemplates(parsed->templates);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        hr = WithTokens(file, [&](TokenStream& tokens, std::size_t plainBytes) {
+            const std::uint64_t budget = kWorkPerInputByte * plainBytes + kWorkAllowance;
             DataParser parser(tokens, *parsed, budget);
             return ParseTopLevel(tokens, parsed->templates, &parser);
         });
@@ -111,7 +162,7 @@ HRESULT ReadDataFile(std::string_view file, const TemplateSet& registered, std::
         parsed->ResolveReferences();
         document = std::move(parsed);
         return DXFILE_OK;
-    });
+    }));
 }
 
 } // namespace xfile

@@ -64,6 +64,8 @@ public:
     virtual HRESULT Next(Token& token) = 0;
     // Input bytes not yet consumed: an upper bound on the values still to come.
     virtual std::size_t RemainingBytes() const = 0;
+    // Where the token read last starts, in bytes from the start of the body: for error messages.
+    virtual std::size_t TokenOffset() const = 0;
 };
 
 } // namespace xfile

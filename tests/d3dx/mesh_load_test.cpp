@@ -459,6 +459,63 @@ TEST_F(MeshLoadTest, MalformedMeshesAreRefusedWithNothingLeftBehind)
     ExpectNothingHandedOut();
 }
 
+TEST_F(MeshLoadTest, DeclaredVertexDataIsUsedAndSkinningChildrenSkipped)
+{
+    // Normals and texture coordinates only as declared vertex data (FLOAT3 normal, FLOAT2 texcoord,
+    // FLOAT3 tangent), with skinning children the loader does not use.
+    const std::string body = R"(
+Mesh {
+  3;
+  0.0; 0.0; 0.0;, 0.0; 0.0; 1.0;, 1.0; 0.0; 0.0;;
+  1;
+  3; 0, 1, 2;;
+  XSkinMeshHeader { 1; 3; 1; }
+  SkinWeights { "Bone"; 1; 0; 1.0; 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }
+  VertexDuplicationIndices { 3; 3; 0, 1, 2; }
+  DeclData {
+    3;
+    2;0;3;0;, 1;0;5;0;, 2;0;6;0;;
+    24;
+    0,1065353216,0, 0,0, 1065353216,0,0,
+    0,1065353216,0, 0,1065353216, 1065353216,0,0,
+    0,1065353216,0, 1065353216,0, 1065353216,0,0;
+  }
+}
+)";
+    ASSERT_EQ(Load(body), D3D_OK);
+    EXPECT_EQ(mesh->GetFVF(), static_cast<DWORD>(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1));
+    ASSERT_EQ(mesh->GetNumVertices(), 3u);
+    BYTE* data = nullptr;
+    ASSERT_EQ(mesh->LockVertexBuffer(D3DLOCK_READONLY, &data), D3D_OK);
+    bool sawTexCoordV = false;
+    for (int v = 0; v < 3; ++v) {
+        float vertex[8];
+        std::memcpy(vertex, data + v * sizeof vertex, sizeof vertex);
+        // The file's normal, not one computed from the winding (which points down here).
+        EXPECT_EQ(vertex[4], 1.0f);
+        if (vertex[2] == 1.0f) {
+            EXPECT_EQ(vertex[7], 1.0f);
+            sawTexCoordV = true;
+        }
+    }
+    mesh->UnlockVertexBuffer();
+    EXPECT_TRUE(sawTexCoordV);
+    ReleaseAll();
+
+    // Declared data whose size does not match the vertex count is refused.
+    const std::string shortData = R"(
+Mesh {
+  3;
+  0.0; 0.0; 0.0;, 0.0; 0.0; 1.0;, 1.0; 0.0; 0.0;;
+  1;
+  3; 0, 1, 2;;
+  DeclData { 1; 2;0;3;0;; 6; 0,1065353216,0, 0,1065353216,0; }
+}
+)";
+    EXPECT_EQ(Load(shortData), D3DXERR_INVALIDDATA);
+    ExpectNothingHandedOut();
+}
+
 TEST_F(MeshLoadTest, DeviceFailuresLeaveNothingBehind)
 {
     device.FailNextCreateIndexBuffer(E_OUTOFMEMORY);

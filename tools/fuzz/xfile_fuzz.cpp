@@ -2,6 +2,7 @@
 // as an in-memory X file; every object, child, reference and known member is then read, and the
 // reader's promises (members inside their object, names as sized) are checked.
 #include "platform/xfile/dxfile.h"
+#include "platform/xfile/read_failure.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -23,6 +24,11 @@ constexpr const char* kMemberNames[] = {
     "keyType",   "nKeys",          "keys",          "openclosed",  "positionquality",
     "nUrls",     "urls",           "data1",         "data2",       "data3",       "data4",
     "key",       "value",          "guidExternalVisual",           "bRightHanded",
+    // The extended templates.
+    "nMaxSkinWeightsPerVertex",    "nBones",        "nIndices",    "nOriginalVertices",           "indices",
+    "transformNodeName",           "nWeights",      "vertexIndices", "weights",   "matrixOffset",
+    "Elements",  "nDWords",        "data",          "dwFVF",       "EffectFilename",              "ParamName",
+    "Floats",    "Value",          "AnimTicksPerSecond",           "CompressedData",
 };
 
 void Check(bool condition)
@@ -138,7 +144,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     DXFILELOADMEMORY memory{bytes, length};
     IDirectXFileEnumObject* enumObject = nullptr;
     if (StandardFile()->CreateEnumObject(&memory, DXFILELOAD_FROMMEMORY, &enumObject) != DXFILE_OK) {
-        Check(enumObject == nullptr);
+        // Every refusal says why.
+        Check(enumObject == nullptr && DirectXFileFailureText()[0] != '\0');
         return 0;
     }
     for (;;) {

@@ -1,6 +1,9 @@
 // fireworks-render: draws the show headless on a fixed time step and writes PNG frames.
 // Prints the frames per second and the GL calls per frame at the end.
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -8,6 +11,13 @@
 #include <sstream>
 #include <string>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "app/launch_handlers.h"
 #include "media/media_lookup.h"
 #include "tools/render/frame_writer.h"
 #include "tools/render/offline_show.h"
@@ -33,10 +43,10 @@ struct Options {
     std::string out = "frames";
     std::string media;
     OfflineShowOptions show;
-    float seconds = -1.0f;
-    float step = 0.01f;
+    double seconds = -1.0;
+    double step = 0.01;
     // Frames before this time are drawn but left out of the figures.
-    float measureFrom = 0.0f;
+    double measureFrom = 0.0;
     int every = 10;
     bool bare = false;
 };
@@ -51,15 +61,32 @@ void Usage()
                  "  --out DIR      folder for frame_NNNNN.png (default: frames)\n"
                  "  --every N      write every Nth frame, 0 for none (default 10)\n"
                  "  --seconds S    length of the show (default: the last event plus 4 s)\n"
+                 "  --step S       time step of a frame (default 0.01)\n"
                  "  --media DIR    folder with the media (default: the current folder, the program's, the installed one)\n"
                  "  --measure-from S  leave frames before S seconds out of the figures\n"
-                 "  --bare         clear and present only, to compare frame costs\n");
+                 "  --bare         clear and present only, to compare frame costs\n"
+                 "limits: times and --seconds 0 to %g s, --step %g to %g s, at most %g frames,\n"
+                 "        %d launches and clicks in one frame, %d in a script, coordinates within +-%g;\n"
+                 "        a script beyond them is refused with exit code 1.\n"
+                 "Ctrl-C or SIGTERM stops a render and keeps the frames written; on a terminal a progress\n"
+                 "line shows the frames done, the frames to go and the time left.\n",
+                 kMaxShowSeconds, kMinStep, kMaxStep, kMaxFrames, kMaxLaunchesPerFrame, kMaxEvents, kMaxCoordinate);
 }
 
-// False when the program should stop: a bad argument (exit code 2) or --help (exit code 0).
+// A number option within [low, high]; false with a message naming the option otherwise.
+bool ReadOption(const char* option, const char* text, double low, double high, double& value)
+{
+    if (ReadScriptNumber(text, value) && value >= low && value <= high) {
+        return true;
+    }
+    std::fprintf(stderr, "fireworks-render: %s wants a number from %g to %g, not '%.40s'\n", option, low, high, text);
+    return false;
+}
+
+// False when the program should stop: a bad value (exit code 1), an unknown option (2) or --help (0).
 bool ParseArguments(int argc, char** argv, Options& options, int& exitCode)
 {
-    exitCode = 2;
+    exitCode = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -76,20 +103,35 @@ bool ParseArguments(int argc, char** argv, Options& options, int& exitCode)
         } else if (arg == "--size" && hasValue) {
             int w = 0;
             int h = 0;
-            if (std::sscanf(argv[++i], "%dx%d", &w, &h) != 2 || w < 16 || h < 16 || w > 8192 || h > 8192) {
+            char rest = 0;
+            if (std::sscanf(argv[++i], "%dx%d%c", &w, &h, &rest) != 2 || w < 16 || h < 16 || w > 8192 || h > 8192) {
                 std::fprintf(stderr, "fireworks-render: --size wants WxH between 16 and 8192\n");
                 return false;
             }
             options.show.width = w;
             options.show.height = h;
         } else if (arg == "--seconds" && hasValue) {
-            options.seconds = std::strtof(argv[++i], nullptr);
+            if (!ReadOption("--seconds", argv[++i], 0.0, kMaxShowSeconds, options.seconds)) {
+                return false;
+            }
         } else if (arg == "--step" && hasValue) {
-            options.step = std::strtof(argv[++i], nullptr);
+            if (!ReadOption("--step", argv[++i], kMinStep, kMaxStep, options.step)) {
+                return false;
+            }
         } else if (arg == "--measure-from" && hasValue) {
-            options.measureFrom = std::strtof(argv[++i], nullptr);
+            if (!ReadOption("--measure-from", argv[++i], 0.0, kMaxShowSeconds, options.measureFrom)) {
+                return false;
+            }
         } else if (arg == "--every" && hasValue) {
-            options.every = std::atoi(argv[++i]);
+            double every = 0.0;
+            if (!ReadOption("--every", argv[++i], 0.0, kMaxFrames, every)) {
+                return false;
+            }
+            if (every != std::floor(every)) {
+                std::fprintf(stderr, "fireworks-render: --every wants a whole number of frames\n");
+                return false;
+            }
+            options.every = static_cast<int>(every);
         } else if (arg == "--no-sea") {
             options.show.sea = false;
         } else if (arg == "--software") {
@@ -98,15 +140,66 @@ bool ParseArguments(int argc, char** argv, Options& options, int& exitCode)
             options.bare = true;
         } else {
             Usage();
+            exitCode = 2;
             return false;
         }
     }
-    if (!(options.step > 0.0f && options.step <= 1.0f) || options.every < 0) {
-        std::fprintf(stderr, "fireworks-render: --step wants 0 < S <= 1 and --every 0 or more\n");
-        return false;
-    }
     return true;
 }
+
+// Set by Ctrl-C or SIGTERM; the frame loop looks before every frame.
+volatile std::sig_atomic_t StopSignal = 0;
+
+extern "C" void RequestStop(int signal)
+{
+    StopSignal = signal;
+}
+
+bool IsTerminal(std::FILE* file)
+{
+#ifdef _WIN32
+    return _isatty(_fileno(file)) != 0;
+#else
+    return isatty(fileno(file)) != 0;
+#endif
+}
+
+// "frame 1200 of 5000, 3800 to go, about 42 s left", rewritten in place at most a few times a second.
+class ProgressLine {
+public:
+    explicit ProgressLine(int total) : total_(total), shown_(IsTerminal(stderr)), start_(Clock::now()) {}
+
+    void Update(int done)
+    {
+        if (!shown_) {
+            return;
+        }
+        const auto now = Clock::now();
+        if (now - last_ < std::chrono::milliseconds(250) && done < total_) {
+            return;
+        }
+        last_ = now;
+        const double spent = std::chrono::duration<double>(now - start_).count();
+        const double left = done > 0 ? spent / done * (total_ - done) : 0.0;
+        std::fprintf(stderr, "\rframe %d of %d, %d to go, about %.0f s left   ", done, total_, total_ - done, left);
+        std::fflush(stderr);
+    }
+
+    void Clear()
+    {
+        if (shown_) {
+            std::fprintf(stderr, "\r%60s\r", "");
+            std::fflush(stderr);
+        }
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    int total_;
+    bool shown_;
+    Clock::time_point start_;
+    Clock::time_point last_{};
+};
 
 // The media are looked up in the current folder, as the show does: go where they are.
 bool EnterMediaFolder(const Options& options, const char* argv0)
@@ -151,13 +244,32 @@ int main(int argc, char** argv)
         buffer << file.rdbuf();
         text = buffer.str();
     }
+    const std::string scriptName = options.script.empty() ? "demo" : options.script;
     RenderScript script;
     std::string error;
-    if (!ParseRenderScript(text, script, error)) {
-        std::fprintf(stderr, "fireworks-render: %s: %s\n", options.script.empty() ? "demo" : options.script.c_str(),
-                     error.c_str());
+    FireworkTypeRegistry known;
+    RegisterFireworkKinds(known);
+    const auto isKnown = [&](int id) {
+        return std::any_of(known.entries.begin(), known.entries.end(),
+                           [&](const FireworkType& type) { return type.id == id && type.handler != nullptr; });
+    };
+    if (!ParseRenderScript(text, script, error) || !CheckRenderScript(script, options.step, isKnown, error)) {
+        std::fprintf(stderr, "fireworks-render: %s: %s\n", scriptName.c_str(), error.c_str());
         return 1;
     }
+    double seconds = options.seconds;
+    if (!(seconds > 0.0)) {
+        seconds = (script.events.empty() ? 0.0 : script.events.back().time) + 4.0;
+    }
+    const double frameCount = std::floor(seconds / options.step + 0.5);
+    if (frameCount > kMaxFrames) {
+        std::fprintf(stderr,
+                     "fireworks-render: %g s in steps of %g s is %.0f frames, more than %g; "
+                     "use a larger --step or a shorter show\n",
+                     seconds, options.step, frameCount, kMaxFrames);
+        return 1;
+    }
+    const int frames = static_cast<int>(frameCount);
 
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -176,30 +288,32 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "fireworks-render: %s\n", error.c_str());
         return 1;
     }
-    float seconds = options.seconds;
-    if (!(seconds > 0.0f)) {
-        seconds = (script.events.empty() ? 0.0f : script.events.back().time) + 4.0f;
-    }
-    const int frames = static_cast<int>(seconds / options.step + 0.5f);
+    // After the device is open, so that these handlers are the ones in force.
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+
     std::size_t next = 0;
     unsigned long long glCalls = 0;
     double drawSeconds = 0.0;
     int measured = 0;
     int written = 0;
+    int done = 0;
+    ProgressLine progress(frames);
     show.TakeGlCalls();
-    for (int frame = 0; frame < frames; ++frame) {
-        const float time = static_cast<float>(frame + 1) * options.step;
+    for (int frame = 0; frame < frames && StopSignal == 0; ++frame) {
+        const float time = static_cast<float>((frame + 1) * options.step);
         // Launches happen between frames, as clicks do; the next update admits them.
         for (; next < script.events.size() && script.events[next].time < time; ++next) {
             const ScriptEvent& event = script.events[next];
             if (event.kind == ScriptEvent::Kind::Click) {
                 show.Click();
-            } else if (!show.Launch(event.typeId, event.launch, event.burst)) {
-                std::fprintf(stderr, "fireworks-render: no firework type %d\n", event.typeId);
+            } else {
+                show.Launch(event.typeId, event.launch, event.burst);
             }
         }
         const auto start = std::chrono::steady_clock::now();
-        if (!show.Frame(time, options.step, options.bare)) {
+        if (!show.Frame(time, static_cast<float>(options.step), options.bare)) {
+            progress.Clear();
             std::fprintf(stderr, "fireworks-render: frame %d could not be presented\n", frame);
             return 1;
         }
@@ -215,11 +329,19 @@ int main(int argc, char** argv)
             char name[32];
             std::snprintf(name, sizeof(name), "frame_%05d.png", frame + 1);
             if (!WriteBackBufferPng(show.Device(), (out / name).string(), error)) {
+                progress.Clear();
                 std::fprintf(stderr, "fireworks-render: %s\n", error.c_str());
                 return 1;
             }
             ++written;
         }
+        done = frame + 1;
+        progress.Update(done);
+    }
+    progress.Clear();
+    if (StopSignal != 0) {
+        std::fprintf(stderr, "fireworks-render: stopped by %s after %d of %d frames; the frames written are kept\n",
+                     StopSignal == SIGINT ? "Ctrl-C" : "SIGTERM", done, frames);
     }
     std::printf("%d frames of %dx%d in %.2f s of drawing: %.1f frames per second, %.0f GL calls per frame",
                 measured, options.show.width, options.show.height, drawSeconds,
@@ -229,5 +351,6 @@ int main(int argc, char** argv)
         std::printf(", %d PNG frames in %s", written, out.string().c_str());
     }
     std::printf("\n");
-    return 0;
+    // The shell's convention for a program ended by a signal.
+    return StopSignal != 0 ? 128 + StopSignal : 0;
 }

@@ -4,10 +4,12 @@
 #include <cstdio>
 
 #include "app/launch_handlers.h"
+#include "d3dx/load_failure.h"
 #include "app/show_scene.h"
 #include "effects/effect_context.h"
 #include "effects/effects_lifecycle.h"
 #include "effects/layer_registry.h"
+#include "media/media_failure.h"
 #include "platform/d3d8/gl/gl_device.h"
 #include "platform/d3d8/gl/gl_offscreen.h"
 
@@ -17,6 +19,19 @@ std::string Hex(HRESULT hr)
 {
     char text[16];
     std::snprintf(text, sizeof(text), "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
+// The last media failure in words; a missing file also gets the way to point at the media.
+std::string MediaProblem(const std::string& fallback)
+{
+    const std::string text = MediaFailureText();
+    if (text.empty()) {
+        return fallback;
+    }
+    if (LastLoadFailure().kind == LoadFailureKind::Missing) {
+        return text + "; run from the folder with the media or name it with --media";
+    }
     return text;
 }
 
@@ -63,14 +78,14 @@ bool OfflineShow::Open(const OfflineShowOptions& options, std::string& error)
     EffectsInitScene();
     hr = EffectsCreateDeviceResources();
     if (FAILED(hr)) {
-        error = "the effect textures could not be loaded (" + Hex(hr) + "); run from the folder with the media";
+        error = MediaProblem("the effect textures could not be loaded (" + Hex(hr) + ")");
         return false;
     }
     effectsCreated = true;
     if (options.sea) {
         hr = sea.Load(device, "sea.x");
         if (FAILED(hr)) {
-            error = "sea.x could not be loaded: " + Hex(hr);
+            error = MediaProblem("sea.x could not be loaded (" + Hex(hr) + ")");
             return false;
         }
         seaLoaded = true;

@@ -1,60 +1,118 @@
-// Parsing of renderer scripts.
+// Parsing and checking of renderer scripts. Every number is a whole word, and every value is held to
+// the stated limits, so that a script cannot ask for more than the renderer can finish.
 #include "tools/render/render_script.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <map>
 #include <sstream>
 
 namespace {
 
-bool ReadFloat(std::istringstream& in, float& value)
+// Lines quoted in messages are cut to this many characters.
+constexpr std::size_t kQuotedLine = 60;
+
+std::string Quoted(const std::string& line)
 {
-    double v = 0.0;
-    if (!(in >> v) || !std::isfinite(v)) {
-        return false;
+    std::string text = line;
+    const std::size_t last = text.find_last_not_of(" \t\r");
+    text.erase(last == std::string::npos ? 0 : last + 1);
+    text.erase(0, std::min(text.find_first_not_of(" \t"), text.size()));
+    if (text.size() > kQuotedLine) {
+        text = text.substr(0, kQuotedLine - 3) + "...";
     }
-    value = static_cast<float>(v);
-    return true;
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            c = '?';
+        }
+    }
+    return "'" + text + "'";
 }
 
-bool ParseLine(const std::string& line, ScriptEvent& event, std::string& error)
+// A word of the script as quoted inside a message, cut when long.
+std::string Word(const std::string& word)
 {
-    std::istringstream in(line);
-    std::string word;
-    in >> word;
-    if (word != "at") {
+    constexpr std::size_t kShown = 24;
+    return "'" + (word.size() > kShown ? word.substr(0, kShown - 3) + "..." : word) + "'";
+}
+
+std::string LineError(int number, const std::string& what, const std::string& line)
+{
+    return "line " + std::to_string(number) + ": " + what + ": " + Quoted(line);
+}
+
+std::string Seconds(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+bool ParseLine(const std::vector<std::string>& words, ScriptEvent& event, std::string& error)
+{
+    if (words[0] != "at") {
         error = "expected 'at <seconds> launch ...' or 'at <seconds> click'";
         return false;
     }
-    if (!ReadFloat(in, event.time) || event.time < 0.0f) {
-        error = "expected a time in seconds, 0 or more, after 'at'";
+    double time = 0.0;
+    if (words.size() < 2) {
+        error = "missing the time after 'at'";
         return false;
     }
-    in >> word;
-    if (word == "click") {
+    if (!ReadScriptNumber(words[1], time)) {
+        error = Word(words[1]) + " is not a time in seconds";
+        return false;
+    }
+    if (time < 0.0 || time > kMaxShowSeconds) {
+        error = "time " + Word(words[1]) + " is outside 0 to " + Seconds(kMaxShowSeconds) + " s";
+        return false;
+    }
+    event.time = static_cast<float>(time);
+    if (words.size() < 3) {
+        error = "missing the action after the time (launch or click)";
+        return false;
+    }
+    const std::string& action = words[2];
+    std::size_t used = 3;
+    if (action == "click") {
         event.kind = ScriptEvent::Kind::Click;
-    } else if (word == "launch") {
+    } else if (action == "launch") {
         event.kind = ScriptEvent::Kind::Launch;
-        long long id = 0;
-        if (!(in >> id) || id < 0 || id > 1000000) {
-            error = "expected a firework type id after 'launch'";
+        if (words.size() < 10) {
+            error = "'launch' wants a firework id and six numbers (launch x y z, burst x y z); found " +
+                    std::to_string(words.size() - 3) + " values";
+            return false;
+        }
+        double id = 0.0;
+        if (!ReadScriptNumber(words[3], id) || id != std::floor(id) || id < 0.0 || id > 1000000.0) {
+            error = Word(words[3]) + " is not a firework id";
             return false;
         }
         event.typeId = static_cast<std::int32_t>(id);
-        for (float* v : {&event.launch[0], &event.launch[1], &event.launch[2], &event.burst[0], &event.burst[1],
-                         &event.burst[2]}) {
-            if (!ReadFloat(in, *v)) {
-                error = "expected six numbers after the id: launch x y z, burst x y z";
+        float* values[] = {&event.launch[0], &event.launch[1], &event.launch[2],
+                           &event.burst[0],  &event.burst[1],  &event.burst[2]};
+        for (int i = 0; i < 6; ++i) {
+            double value = 0.0;
+            if (!ReadScriptNumber(words[4 + i], value)) {
+                error = Word(words[4 + i]) + " is not a number";
                 return false;
             }
+            if (std::fabs(value) > kMaxCoordinate) {
+                error = "coordinate " + Word(words[4 + i]) + " is outside -" + Seconds(kMaxCoordinate) + " to " +
+                        Seconds(kMaxCoordinate);
+                return false;
+            }
+            *values[i] = static_cast<float>(value);
         }
+        used = 10;
     } else {
-        error = "unknown action '" + word + "' (use launch or click)";
+        error = "unknown action " + Word(action) + " (use launch or click)";
         return false;
     }
-    std::string rest;
-    if (in >> rest) {
-        error = "unexpected '" + rest + "' at the end of the line";
+    if (words.size() > used) {
+        error = "unexpected " + Word(words[used]) + " at the end of the line";
         return false;
     }
     return true;
@@ -62,30 +120,78 @@ bool ParseLine(const std::string& line, ScriptEvent& event, std::string& error)
 
 } // namespace
 
+bool ReadScriptNumber(const std::string& word, double& value)
+{
+    // from_chars reads no leading plus and no hexadecimal prefix: "0x10" stops after its "0".
+    const char* first = word.data() + (!word.empty() && word[0] == '+' ? 1 : 0);
+    const char* last = word.data() + word.size();
+    if (first == last) {
+        return false;
+    }
+    const auto [end, error] = std::from_chars(first, last, value);
+    return error == std::errc{} && end == last && std::isfinite(value);
+}
+
 bool ParseRenderScript(const std::string& text, RenderScript& script, std::string& error)
 {
     script.events.clear();
+    script.lines.clear();
     std::istringstream lines(text);
     std::string line;
     int number = 0;
     while (std::getline(lines, line)) {
         ++number;
-        const std::size_t hash = line.find('#');
-        if (hash != std::string::npos) {
-            line.erase(hash);
+        script.lines.push_back(line);
+        std::string code = line.substr(0, line.find('#'));
+        std::istringstream in(code);
+        std::vector<std::string> words;
+        for (std::string word; in >> word;) {
+            words.push_back(word);
         }
-        if (line.find_first_not_of(" \t\r") == std::string::npos) {
+        if (words.empty()) {
             continue;
         }
         ScriptEvent event;
         std::string what;
-        if (!ParseLine(line, event, what)) {
-            error = "line " + std::to_string(number) + ": " + what;
+        if (!ParseLine(words, event, what)) {
+            error = LineError(number, what, line);
             return false;
         }
+        if (script.events.size() >= static_cast<std::size_t>(kMaxEvents)) {
+            error = LineError(number, "more than " + std::to_string(kMaxEvents) + " launches and clicks", line);
+            return false;
+        }
+        event.line = number;
         script.events.push_back(event);
     }
     std::stable_sort(script.events.begin(), script.events.end(),
                      [](const ScriptEvent& a, const ScriptEvent& b) { return a.time < b.time; });
+    return true;
+}
+
+bool CheckRenderScript(const RenderScript& script, double step, const std::function<bool(int)>& isKnownType,
+                       std::string& error)
+{
+    auto lineOf = [&](const ScriptEvent& event) {
+        return event.line >= 1 && static_cast<std::size_t>(event.line) <= script.lines.size()
+                   ? script.lines[static_cast<std::size_t>(event.line) - 1]
+                   : std::string();
+    };
+    std::map<long long, int> perFrame;
+    for (const ScriptEvent& event : script.events) {
+        if (event.kind == ScriptEvent::Kind::Launch && !isKnownType(event.typeId)) {
+            error = LineError(event.line, "no firework type " + std::to_string(event.typeId), lineOf(event));
+            return false;
+        }
+        // The frame before which the event is dispatched: the first whose end time lies past it.
+        const auto frame = static_cast<long long>(std::floor(static_cast<double>(event.time) / step));
+        if (++perFrame[frame] > kMaxLaunchesPerFrame) {
+            error = LineError(event.line,
+                              "more than " + std::to_string(kMaxLaunchesPerFrame) + " launches in the frame at " +
+                                  Seconds(static_cast<double>(event.time)) + " s",
+                              lineOf(event));
+            return false;
+        }
+    }
     return true;
 }

@@ -3,11 +3,26 @@
 //   # comment
 //   at 0.5 launch 3004 0 0 0  0.5 4 -0.5   launch firework type 3004 from (0,0,0), burst at (0.5,4,-0.5)
 //   at 1.0 click                           a click: LaunchRandomFirework
+//
+// The renderer takes on only what it can finish: the limits below are stated in its --help.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+// Times of events and lengths of shows, in seconds.
+constexpr double kMaxShowSeconds = 3600.0;
+// The time step of a frame.
+constexpr double kMinStep = 0.001;
+constexpr double kMaxStep = 1.0;
+constexpr double kMaxFrames = 100000;
+// Launches and clicks in one frame, and in a whole script.
+constexpr int kMaxLaunchesPerFrame = 1000;
+constexpr int kMaxEvents = 10000;
+// Launch and burst points stay within this distance of the origin on each axis.
+constexpr double kMaxCoordinate = 1000.0;
 
 struct ScriptEvent {
     enum class Kind { Launch, Click };
@@ -17,12 +32,25 @@ struct ScriptEvent {
     std::int32_t typeId = 0;
     float launch[3] = {};
     float burst[3] = {};
+    // Where the event stands in the script, for messages.
+    int line = 0;
 };
 
 struct RenderScript {
     // Sorted by time; events of equal time keep their order in the text.
     std::vector<ScriptEvent> events;
+    // The text of each line, for messages.
+    std::vector<std::string> lines;
 };
 
-// Parses the script text. On a malformed line returns false with "line N: what is wrong" in error.
+// Parses the script text. On a malformed line returns false with
+// "line N: what is wrong: '<the line, shortened>'" in error.
 bool ParseRenderScript(const std::string& text, RenderScript& script, std::string& error);
+
+// Checks a parsed script against what a run with this step can do: known firework ids (isKnownType)
+// and at most kMaxLaunchesPerFrame launches dispatched before one frame. Errors as ParseRenderScript's.
+bool CheckRenderScript(const RenderScript& script, double step, const std::function<bool(int)>& isKnownType,
+                       std::string& error);
+
+// Reads a whole word as a finite number ("1.5", "-2", "1e3"); false for anything else ("0x10", "nan").
+bool ReadScriptNumber(const std::string& word, double& value);

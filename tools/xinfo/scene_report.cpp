@@ -8,9 +8,11 @@
 #include "d3dx/d3dx_mesh.h"
 #include "d3dx/d3dx_texture.h"
 #include "media/d3d_file.h"
+#include "media/media_failure.h"
 #include "media/media_lookup.h"
 #include "platform/d3d8/null_device.h"
 #include "platform/xfile/dxfile.h"
+#include "platform/xfile/read_failure.h"
 #include "tools/xinfo/result_text.h"
 
 #include <cstring>
@@ -68,8 +70,7 @@ void PrintTexture(const Report& report, const char* textureName)
     ComHold<IDirect3DTexture8> texture;
     const HRESULT result = D3DXCreateTextureFromFileA(report.device, path, texture.Out());
     if (FAILED(result)) {
-        std::fprintf(report.out, ", texture \"%s\" (cannot be read: 0x%08X (%s): drawn untextured)", textureName,
-                     static_cast<unsigned>(result), ResultText(result));
+        std::fprintf(report.out, ", texture \"%s\" (%s: drawn untextured)", textureName, MediaFailureText().c_str());
         return;
     }
     std::fprintf(report.out, ", texture \"%s\" (%s)", textureName, path);
@@ -210,8 +211,11 @@ int ReportXFile(const char* fileName, std::FILE* out, std::FILE* err)
         ComHold<IDirectXFileEnumObject> enumerator;
         const HRESULT opened = OpenXFile(path, &file, &enumerator);
         if (FAILED(opened)) {
-            std::fprintf(err, "%s: cannot read %s: 0x%08X (%s)\n", ProgramName, fileName,
-                         static_cast<unsigned>(opened), ResultText(opened));
+            // The reader's own words add what is wrong and where, when they say more than the code.
+            const std::string detail = DirectXFileFailureText();
+            std::fprintf(err, "%s: cannot read %s: 0x%08X (%s)%s%s\n", ProgramName, fileName,
+                         static_cast<unsigned>(opened), ResultText(opened), detail == ResultText(opened) ? "" : ": ",
+                         detail == ResultText(opened) ? "" : detail.c_str());
             return 1;
         }
         std::fprintf(out, "%s\n", path);
@@ -228,8 +232,8 @@ int ReportXFile(const char* fileName, std::FILE* out, std::FILE* err)
     const HRESULT loaded = scene.Load(&device, fileName);
     scene.ReleaseTree();
     if (FAILED(loaded)) {
-        std::fprintf(err, "%s: the show cannot load %s: 0x%08X (%s)\n", ProgramName, fileName,
-                     static_cast<unsigned>(loaded), ResultText(loaded));
+        std::fprintf(err, "%s: the show cannot load %s: 0x%08X (%s): %s\n", ProgramName, fileName,
+                     static_cast<unsigned>(loaded), ResultText(loaded), MediaFailureText().c_str());
         return 1;
     }
     std::fputs("The show loads this file.\n", out);

@@ -101,6 +101,70 @@ TEST(RenderScript, NamesTheLineOfEveryMistake)
     }
 }
 
+TEST(RenderScript, RefusesWhatItCannotDoAndQuotesTheLine)
+{
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"at 1.0", "line 1: missing the action after the time (launch or click): 'at 1.0'"},
+        {"at 0x10 click", "line 1: '0x10' is not a time in seconds: 'at 0x10 click'"},
+        {"at 1e30 click", "line 1: time '1e30' is outside 0 to 3600 s: 'at 1e30 click'"},
+        {"at 4000 click", "line 1: time '4000' is outside 0 to 3600 s: 'at 4000 click'"},
+        {"at 1 launch 30.5 0 0 0 1 2 3", "line 1: '30.5' is not a firework id: 'at 1 launch 30.5 0 0 0 1 2 3'"},
+        {"at 1 launch 3004 0 0 0 1 2 1e9", "line 1: coordinate '1e9' is outside -1000 to 1000: "
+                                           "'at 1 launch 3004 0 0 0 1 2 1e9'"},
+        {"at 1 launch 3004 0 0 0 1 2 3 # a long comment that goes on and on and on and on and on",
+         nullptr},
+        {"at 1 launch 3004 0 0 0 1 2 333333333333333333333333333333333333333333333333333333333333333",
+         "line 1: coordinate '333333333333333333333...' is outside -1000 to 1000: "
+         "'at 1 launch 3004 0 0 0 1 2 333333333333333333333333333333...'"},
+    };
+    for (const auto& c : cases) {
+        RenderScript script;
+        std::string error;
+        EXPECT_EQ(ParseRenderScript(c.line, script, error), c.message == nullptr) << c.line;
+        if (c.message != nullptr) {
+            EXPECT_EQ(error, c.message);
+        }
+    }
+
+    // A script may hold only so many events; the line past the limit is named.
+    std::string many;
+    for (int i = 0; i <= kMaxEvents; ++i) {
+        many += "at " + std::to_string(i % 100) + " click\n";
+    }
+    RenderScript script;
+    std::string error;
+    EXPECT_FALSE(ParseRenderScript(many, script, error));
+    EXPECT_EQ(error.rfind("line " + std::to_string(kMaxEvents + 1) + ": more than", 0), 0u) << error;
+}
+
+TEST(RenderScript, ChecksFireworkIdsAndLaunchesPerFrame)
+{
+    const auto known = [](int id) { return id == 3004; };
+    RenderScript script;
+    std::string error;
+    ASSERT_TRUE(ParseRenderScript("at 0 click\nat 0.5 launch 3004 0 0 0 0 4 0\nat 1 launch 5050 0 0 0 0 4 0\n",
+                                  script, error));
+    EXPECT_FALSE(CheckRenderScript(script, 0.01, known, error));
+    EXPECT_EQ(error, "line 3: no firework type 5050: 'at 1 launch 5050 0 0 0 0 4 0'");
+
+    // A thousand launches in one frame are taken; one more is not, and neither is it with a coarser step
+    // that gathers the launches of half a second apart into one frame.
+    std::string busy;
+    for (int i = 0; i < kMaxLaunchesPerFrame; ++i) {
+        busy += "at 1 click\nat 1.5 click\n";
+    }
+    ASSERT_TRUE(ParseRenderScript(busy, script, error));
+    EXPECT_TRUE(CheckRenderScript(script, 0.01, known, error)) << error;
+    EXPECT_FALSE(CheckRenderScript(script, 1.0, known, error));
+    ASSERT_TRUE(ParseRenderScript(busy + "at 1.001 click\n", script, error));
+    EXPECT_FALSE(CheckRenderScript(script, 0.01, known, error));
+    EXPECT_EQ(error, "line " + std::to_string(2 * kMaxLaunchesPerFrame + 1) +
+                         ": more than 1000 launches in the frame at 1.001 s: 'at 1.001 click'");
+}
+
 TEST(OfflineShow, ABurstLightsTheSkyAndTheSeaWithTheGeneratedMedia)
 {
     // The media are written beside the programs; the show looks them up in the current folder.
