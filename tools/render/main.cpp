@@ -21,7 +21,7 @@
 #include "media/media_lookup.h"
 #include "tools/render/frame_writer.h"
 #include "tools/render/offline_show.h"
-#include "tools/render/render_script.h"
+#include "app/show_script.h"
 
 namespace {
 
