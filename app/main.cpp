@@ -1,11 +1,16 @@
 // The process entry of the show: its options, a clear word when no display can be opened or a show
 // file is bad, and otherwise the show until its window closes.
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <system_error>
+#include <thread>
+
+#include <pthread.h>
 
 #include "app/program_options.h"
 #include "app/show_app.h"
@@ -29,6 +34,28 @@ void EnterMediaFolder()
     if (!folder.empty() && std::filesystem::exists(folder / "Star.bmp", error)) {
         std::filesystem::current_path(folder, error);
     }
+}
+
+// SIGTERM ends the show as closing its window does. The signal is blocked in every thread and taken
+// by one waiting thread, which posts WM_CLOSE: no work happens in a signal handler.
+void CloseOnTerminate(ShowApp& show)
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::thread([&show, signals] {
+        int signal = 0;
+        if (sigwait(&signals, &signal) != 0) {
+            return;
+        }
+        // The window may still be opening.
+        HWND window = nullptr;
+        while ((window = show.openedWindow.load()) == nullptr) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }).detach();
 }
 
 } // namespace
@@ -67,6 +94,11 @@ int main(int argc, char** argv)
         return 1;
     }
     EnterMediaFolder();
+    if (options.windowId != 0) {
+        // Before any other thread starts, so that all of them inherit the blocked signal.
+        CloseOnTerminate(show);
+        show.DrawIntoWindow(options.windowId);
+    }
     if (options.automatic) {
         show.EnableAutoShow();
     }

@@ -2,6 +2,7 @@
 #include "app/show_app.h"
 
 #include <chrono>
+#include <cstdio>
 #include <utility>
 
 #include "app/ground_grid.h"
@@ -205,9 +206,28 @@ void ShowApp::SetSeed(std::uint32_t value)
 
 HRESULT ShowApp::Startup(HINSTANCE instance)
 {
+    if (adoptedWindow != 0 && window == nullptr) {
+        // The framework's own window class, with no cursor: a screensaver shows none.
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = FrameworkWindowProc;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = "D3D Window";
+        RegisterClassA(&windowClass);
+        window = AdoptNativeWindowA(adoptedWindow, "D3D Window");
+        if (window == nullptr) {
+            std::fprintf(stderr, "fireworks: cannot draw into the X window 0x%llx\n",
+                         static_cast<unsigned long long>(adoptedWindow));
+            return E_FAIL;
+        }
+        statusVisible = false;
+        ShowCursor(FALSE);
+    }
     const HRESULT hr = AppFramework::Startup(instance);
     if (SUCCEEDED(hr) && startFullScreen && windowed) {
         SwitchFullScreen();
+    }
+    if (SUCCEEDED(hr)) {
+        openedWindow.store(window);
     }
     return hr;
 }

@@ -2,6 +2,7 @@
 // the status text on top of the framework's window, device and render thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "app/auto_show.h"
@@ -31,6 +32,10 @@ public:
     void PlayShow(RenderScript script, bool loop);
     void SetSeed(std::uint32_t value);
     void StartFullScreen() { startFullScreen = true; }
+    // Draws into this existing X window (a screensaver's): no menu bar, status text or cursor.
+    void DrawIntoWindow(std::uint64_t nativeWindow) { adoptedWindow = nativeWindow; }
+    // The main window once Startup has made it, for other threads that post to it.
+    std::atomic<HWND> openedWindow{nullptr};
 
     HRESULT Startup(HINSTANCE instance) override;
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -73,6 +78,7 @@ private:
     // Application time of the last frame-rate line of the trace.
     float lastTraceTime = -1.0f;
     bool startFullScreen = false;
+    std::uint64_t adoptedWindow = 0;
     bool seeded = false;
     std::uint32_t seed = 0;
     // Set by the first frame, which starts the show's clocks.
