@@ -7,9 +7,12 @@
 #endif
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -39,7 +42,8 @@ constexpr const char* HelpText =
     "  --loop          play the show file over and over\n"
     "  --window-id ID  draw the automatic show into the existing X window ID (decimal or 0x-hex),\n"
     "                  without menu bar, status text or cursor; SIGTERM ends it. The variable\n"
-    "                  XSCREENSAVER_WINDOW gives the window when this option is absent.\n"
+    "                  XSCREENSAVER_WINDOW gives the window when this option is absent (and then\n"
+    "                  a screensaver manager's -root is accepted and ignored).\n"
     "  --fullscreen    start full-screen\n"
     "  --size WxH      client size of the window (64 to 8192 pixels each way)\n"
     "  --seed N        seed (0 to 4294967295) for the automatic show and the bursts' random draws:\n"
@@ -117,8 +121,15 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char
     app.add_flag("--fullscreen", options.fullScreen);
     app.add_option("--size", size);
     app.add_option("--seed", seed);
+    // Screensaver managers may add -root; the window they give is the variable's.
+    std::vector<const char*> args(argv, argv + argc);
+    if (screensaverWindow != nullptr && *screensaverWindow != '\0') {
+        args.erase(std::remove_if(args.begin() + 1, args.end(),
+                                  [](const char* arg) { return std::strcmp(arg, "-root") == 0; }),
+                   args.end());
+    }
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(args.size()), args.data());
     } catch (const CLI::ParseError& error) {
         options.error = error.what();
         return options;

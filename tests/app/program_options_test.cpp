@@ -54,6 +54,7 @@ TEST(ProgramOptionsTest, EveryOptionReachesItsField)
     EXPECT_TRUE(saver.automatic);
     EXPECT_EQ(Parse({}, "44040199").windowId, 44040199u);
     EXPECT_EQ(Parse({"--window-id", "12"}, "0x99").windowId, 12u);
+    EXPECT_EQ(Parse({"-root"}, "0x99").windowId, 0x99u);
 }
 
 TEST(ProgramOptionsTest, BadValuesAndUnknownOptionsAreNamed)
@@ -79,6 +80,7 @@ TEST(ProgramOptionsTest, BadValuesAndUnknownOptionsAreNamed)
         {{"--window-id", "-5"}, nullptr, "--window-id"},
         {{}, "window", "XSCREENSAVER_WINDOW"},
         {{"--loop"}, nullptr, "--loop"},
+        {{"-root"}, nullptr, "-root"},
         {{"--show"}, nullptr, "--show"},
         {{"--show", ""}, nullptr, "--show"},
         {{"--fullscreen", "--size", "800x600"}, nullptr, "--fullscreen"},
