@@ -14,6 +14,7 @@
 #include "effects/random01.h"
 #include "media/bitmap_font.h"
 #include "media/d3d_file.h"
+#include "media/media_failure.h"
 
 BitmapFont* StatusFont = nullptr;
 
@@ -275,13 +276,16 @@ HRESULT ShowApp::CreateDeviceResources()
     Effects.device = device;
     StatusFont->BuildAtlas(device);
     HRESULT hr = CreateGroundGrid(device);
-    if (FAILED(hr)) {
-        return hr;
+    if (SUCCEEDED(hr) && FAILED(sea->Load(device, "sea.x"))) {
+        hr = MediaNotFound;
     }
-    if (FAILED(sea->Load(device, "sea.x"))) {
-        return MediaNotFound;
+    if (SUCCEEDED(hr)) {
+        hr = EffectsCreateDeviceResources();
     }
-    hr = EffectsCreateDeviceResources();
+    if (hr == MediaNotFound) {
+        // The error box says which file and why.
+        std::snprintf(errorDetail, sizeof(errorDetail), "%s", MediaFailureText().c_str());
+    }
     return FAILED(hr) ? hr : S_OK;
 }
 

@@ -137,6 +137,9 @@ public:
     std::uintptr_t renderThread = 0;
     // Set when the program ends because of a failure: a Fatal report or a frame that failed.
     Relaxed<bool> endedByFailure{false};
+    // What the application knows about its last failure (which file, and why); the next error box
+    // shows it below its text, then it is cleared. Window thread only.
+    char errorDetail[320] = {};
 
     // Process-wide state: the pause count, and the frame counter and last statistics time.
     static Relaxed<int> pauseCount;

@@ -75,7 +75,11 @@ HRESULT AppFramework::ReportError(HRESULT code, ErrorSeverity severity)
                      sizeof(text) - std::strlen(text) - 1);
         break;
     }
-    MessageBoxA(nullptr, text, title, icon);
+    // The application's detail follows the whole text, so the text itself stays as it is.
+    char shown[sizeof(text) + sizeof(errorDetail) + 2];
+    std::snprintf(shown, sizeof(shown), errorDetail[0] != '\0' ? "%s\n\n%s" : "%s", text, errorDetail);
+    errorDetail[0] = '\0';
+    MessageBoxA(nullptr, shown, title, icon);
 
     if (severity == ErrorSeverity::Fatal) {
         // The program now ends because of this error, whatever the message loop returns.

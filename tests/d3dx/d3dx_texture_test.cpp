@@ -2,6 +2,7 @@
 // fall-backs, sizes and mip levels, colour keys, filters, and refusal of bad input without leaks.
 #include "d3dx/d3dx_texture.h"
 #include "d3dx/image_filter.h"
+#include "d3dx/load_failure.h"
 #include "d3dx/pixel_convert.h"
 #include "platform/d3d8/null_device.h"
 
@@ -505,6 +506,23 @@ TEST_F(TextureLoaderTest, SizesFollowTheArgumentsAndTheDeviceLimits)
     t->Release();
 
     EXPECT_EQ(Load(file, {20000}), D3DERR_INVALIDCALL);
+}
+
+TEST_F(TextureLoaderTest, ImagesFarBeyondTheDevicesLargestTextureAreNotDecoded)
+{
+    // Up to four times the largest side is decoded and scaled down; beyond that nothing is read.
+    D3DCAPS8 caps = PlainCaps();
+    caps.MaxTextureWidth = 2;
+    caps.MaxTextureHeight = 2;
+    TestDevice small(caps);
+    IDirect3DTexture8* t = nullptr;
+    ASSERT_EQ(LoadFromMemory(&small, Bmp24(8, {Bytes(8 * 3, 0x40)}), {}, &t), D3D_OK);
+    EXPECT_EQ(LevelDesc(t, 0).Width, 2u);
+    t->Release();
+    EXPECT_EQ(LoadFromMemory(&small, Bmp24(9, {Bytes(9 * 3, 0x40)}), {}, &t), D3DXERR_INVALIDDATA);
+    EXPECT_EQ(t, nullptr);
+    EXPECT_EQ(LastLoadFailure().kind, LoadFailureKind::TooLarge);
+    EXPECT_NE(LastLoadFailure().reason.find("9 x 1 texels"), std::string::npos) << LastLoadFailure().reason;
 }
 
 TEST_F(TextureLoaderTest, BuildsTheMipChainFromTheLevelAbove)

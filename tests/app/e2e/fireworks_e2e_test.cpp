@@ -318,6 +318,9 @@ TEST_P(MissingMediaTest, StartUpEndsWithTheMediaMessage)
     ASSERT_TRUE(code.has_value()) << "the program kept running";
     EXPECT_EQ(*code, 1);
     EXPECT_NE(program.Stderr().find("Could not load required media."), std::string::npos) << program.Stderr();
+    // The box names the file and why.
+    EXPECT_NE(program.Stderr().find(std::string("cannot load ") + GetParam() + ": not found"), std::string::npos)
+        << program.Stderr();
     fs::remove_all(root);
 }
 
