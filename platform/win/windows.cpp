@@ -1,5 +1,6 @@
 // Window classes and windows over SDL: creation, styles, geometry, the default window procedure.
 #include "platform/d3d8/gl/gl_context.h"
+#include "platform/win/native_window.h"
 #include "platform/win/sdl_window_handle.h"
 #include "platform/win/window_geometry.h"
 #include "platform/win/window_record.h"
@@ -240,7 +241,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
 HWND AdoptNativeWindowA(std::uint64_t nativeWindow, LPCSTR className)
 {
     const WindowClass* windowClass = FindClass(className);
-    if (windowClass == nullptr || nativeWindow == 0 || !EnsureVideo()) {
+    if (windowClass == nullptr || nativeWindow == 0 || !EnsureVideo() || !NativeWindowExists(nativeWindow)) {
         return nullptr;
     }
     SetGlContextAttributes();

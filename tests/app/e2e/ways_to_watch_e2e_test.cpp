@@ -146,4 +146,12 @@ TEST_F(WaysToWatchE2eTest, ScreensaverDrawsIntoTheGivenWindowAndEndsOnSigterm)
     ASSERT_TRUE(code);
     EXPECT_EQ(*code, 0) << show.Stderr();
     helper.Kill();
+
+    // A window that is gone is named, and the program ends with exit code 1 instead of a crash.
+    ChildProcess gone;
+    ASSERT_TRUE(gone.Start({FIREWORKS_PROGRAM, "--window-id", id}, Environment()));
+    const std::optional<int> goneCode = gone.Wait(10s);
+    ASSERT_TRUE(goneCode);
+    EXPECT_EQ(*goneCode, 1);
+    EXPECT_NE(gone.Stderr().find("cannot draw into the X window"), std::string::npos) << gone.Stderr();
 }
