@@ -169,7 +169,7 @@ HRESULT ShowApp::RestoreDeviceResources()
 
 HRESULT ShowApp::AdvanceFrame()
 {
-    if (!showStarted && (autoMode || playing)) {
+    if (!showStarted && (autoMode || playing || seeded)) {
         showStarted = true;
         // The bursts' draws come from this thread's generator: a seed makes them repeat too.
         std::uint32_t autoSeed = seed;
@@ -178,8 +178,8 @@ HRESULT ShowApp::AdvanceFrame()
         } else {
             autoSeed = static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
         }
-        StartAutoShow(autoShow, autoSeed, time);
-        player.start = time;
+        StartAutoShow(autoShow, autoSeed, time - pausedTotal);
+        player.start = time - pausedTotal;
     }
     if (paused) {
         // The show's time stands still; the camera, drawn on application time, still flies.
