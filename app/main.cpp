@@ -1,30 +1,26 @@
-// The process entry of the show: a short help or version text on request, a clear word when no
-// display can be opened, and otherwise the show until its window closes.
+// The process entry of the show: its options, a clear word when no display can be opened or a show
+// file is bad, and otherwise the show until its window closes.
+#include <chrono>
+#include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <utility>
 #include <system_error>
+#include <thread>
 
+#include <pthread.h>
+
+#include "app/program_options.h"
 #include "app/show_app.h"
+#include "effects/random01.h"
 #include "framework/app_entry.h"
 #include "media/media_lookup.h"
 #include "platform/win/display_probe.h"
 #include "resources/program_resources.h"
 
 namespace {
-
-constexpr const char* HelpText =
-    "Usage: fireworks [--help | --version]\n"
-    "\n"
-    "Fireworks over the night sea: a real-time 3-D show in a window.\n"
-    "  left click   launch a firework\n"
-    "  V            next camera (free, orbit, figure eight)\n"
-    "  T            status text on or off\n"
-    "  F2           full-screen on or off\n"
-    "  W S, arrows  fly the free camera (E Q turn, Z A pitch)\n"
-    "  Esc          quit\n"
-    "\n"
-    "To draw the show into image files without a window, use fireworks-render.\n";
 
 // The effect textures are read from the working folder. Started from elsewhere (a desktop menu, a
 // terminal in the home folder), the show works in its media folder instead; it writes no files.
@@ -40,20 +36,56 @@ void EnterMediaFolder()
     }
 }
 
+// SIGTERM ends the show as closing its window does. The signal is blocked in every thread and taken
+// by one waiting thread, which posts WM_CLOSE: no work happens in a signal handler.
+void CloseOnTerminate(ShowApp& show)
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::thread([&show, signals] {
+        int signal = 0;
+        if (sigwait(&signals, &signal) != 0) {
+            return;
+        }
+        // The window may still be opening.
+        HWND window = nullptr;
+        while ((window = show.openedWindow.load()) == nullptr) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }).detach();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // Any other argument is ignored: the show takes no options.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(HelpText, stdout);
-            return 0;
+    const ProgramOptions options = ParseProgramOptions(argc, argv, std::getenv("XSCREENSAVER_WINDOW"));
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "fireworks: %s\n", options.error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(ProgramHelpText(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("fireworks %s\n", FIREWORKS_VERSION);
+        return 0;
+    }
+    static ShowApp show;
+    if (!options.showFile.empty()) {
+        // Read before the window opens, and before the media folder is entered: the path is the user's.
+        RenderScript script;
+        std::string error;
+        if (!LoadShowFile(options.showFile, show.fireworkTypes, static_cast<double>(show.frameTime), script,
+                          error)) {
+            std::fprintf(stderr, "fireworks: %s\n", error.c_str());
+            return 1;
         }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("fireworks %s\n", FIREWORKS_VERSION);
-            return 0;
-        }
+        show.PlayShow(std::move(script), options.loop);
     }
     if (!DisplayAvailable()) {
         std::fputs("fireworks: no display can be opened here; fireworks-render draws the show to image files "
@@ -62,6 +94,25 @@ int main(int argc, char** argv)
         return 1;
     }
     EnterMediaFolder();
-    static ShowApp show;
+    if (options.windowId != 0) {
+        // Before any other thread starts, so that all of them inherit the blocked signal.
+        CloseOnTerminate(show);
+        show.DrawIntoWindow(options.windowId);
+    }
+    if (options.automatic) {
+        show.EnableAutoShow();
+    }
+    if (options.hasSeed) {
+        show.SetSeed(options.seed);
+        // Clicks draw on this thread's generator.
+        ResetRuntimeRand(options.seed);
+    }
+    if (options.width != 0) {
+        show.creationWidth = static_cast<UINT>(options.width);
+        show.creationHeight = static_cast<UINT>(options.height);
+    }
+    if (options.fullScreen) {
+        show.StartFullScreen();
+    }
     return RunApplication(show, ProgramInstance());
 }

@@ -1,6 +1,7 @@
 // The show's framework hooks: scene set-up, the device resources through resets, and the frame.
 #include "app/show_app.h"
 
+#include <chrono>
 #include <cstdio>
 
 #include "app/ground_grid.h"
@@ -9,6 +10,7 @@
 #include "app/show_trace.h"
 #include "effects/effect_context.h"
 #include "effects/effects_lifecycle.h"
+#include "effects/random01.h"
 #include "media/bitmap_font.h"
 #include "media/d3d_file.h"
 #include "media/media_failure.h"
@@ -100,6 +102,34 @@ ShowApp::~ShowApp()
     sea = nullptr;
 }
 
+HRESULT ShowApp::Startup(HINSTANCE instance)
+{
+    if (adoptedWindow != 0 && window == nullptr) {
+        // The framework's own window class, with no cursor: a screensaver shows none.
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = FrameworkWindowProc;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = "D3D Window";
+        RegisterClassA(&windowClass);
+        window = AdoptNativeWindowA(adoptedWindow, "D3D Window");
+        if (window == nullptr) {
+            std::fprintf(stderr, "fireworks: cannot draw into the X window 0x%llx\n",
+                         static_cast<unsigned long long>(adoptedWindow));
+            return E_FAIL;
+        }
+        statusVisible = false;
+        ShowCursor(FALSE);
+    }
+    const HRESULT hr = AppFramework::Startup(instance);
+    if (SUCCEEDED(hr) && startFullScreen && windowed) {
+        SwitchFullScreen();
+    }
+    if (SUCCEEDED(hr)) {
+        openedWindow.store(window);
+    }
+    return hr;
+}
+
 HRESULT ShowApp::InitScene()
 {
     EffectsInitScene();
@@ -139,8 +169,28 @@ HRESULT ShowApp::RestoreDeviceResources()
 
 HRESULT ShowApp::AdvanceFrame()
 {
-    Effects.time = time;
+    if (!showStarted && (autoMode || playing || seeded)) {
+        showStarted = true;
+        // The bursts' draws come from this thread's generator: a seed makes them repeat too.
+        std::uint32_t autoSeed = seed;
+        if (seeded) {
+            ResetRuntimeRand(seed);
+        } else {
+            autoSeed = static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        }
+        StartAutoShow(autoShow, autoSeed, time - pausedTotal);
+        player.start = time - pausedTotal;
+    }
+    if (paused) {
+        // The show's time stands still; the camera, drawn on application time, still flies.
+        pausedTotal += elapsed;
+        return S_OK;
+    }
+    Effects.time = time - pausedTotal;
     Effects.elapsed = elapsed;
+    if (autoMode || playing) {
+        LaunchDue(static_cast<double>(Effects.time));
+    }
     EffectsUpdate();
     return S_OK;
 }

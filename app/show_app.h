@@ -2,11 +2,14 @@
 // the status text on top of the framework's window, device and render thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
+#include "app/auto_show.h"
 #include "app/cameras.h"
 #include "app/command_table.h"
 #include "app/firework_types.h"
+#include "app/show_script.h"
 #include "framework/app_framework.h"
 
 class BitmapFont;
@@ -24,6 +27,17 @@ public:
     ShowApp();
     ~ShowApp() override;
 
+    // Before Startup: the automatic show with its keys, a show file to play, a seed, full-screen.
+    void EnableAutoShow();
+    void PlayShow(RenderScript script, bool loop);
+    void SetSeed(std::uint32_t value);
+    void StartFullScreen() { startFullScreen = true; }
+    // Draws into this existing X window (a screensaver's): no menu bar, status text or cursor.
+    void DrawIntoWindow(std::uint64_t nativeWindow) { adoptedWindow = nativeWindow; }
+    // The main window once Startup has made it, for other threads that post to it.
+    std::atomic<HWND> openedWindow{nullptr};
+
+    HRESULT Startup(HINSTANCE instance) override;
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     HRESULT InitScene() override;
     HRESULT CreateDeviceResources() override;
@@ -49,7 +63,27 @@ public:
     bool statusVisible = true;
     CD3DFile* sea = nullptr;
 
+    // The automatic show, the played show file and the show's own pause, all under RenderLock.
+    bool autoMode = false;
+    AutoShow autoShow;
+    bool playing = false;
+    RenderScript showScript;
+    ScriptPlayer player;
+    bool paused = false;
+
 private:
+    // Launches what the automatic show and the show file have due at the show's time.
+    void LaunchDue(double showTime);
+
     // Application time of the last frame-rate line of the trace.
     float lastTraceTime = -1.0f;
+    bool startFullScreen = false;
+    std::uint64_t adoptedWindow = 0;
+    bool seeded = false;
+    std::uint32_t seed = 0;
+    // Set by the first frame, which starts the show's clocks.
+    bool showStarted = false;
+    // Application time spent paused; the effects run on application time less this.
+    float pausedTotal = 0.0f;
+    AutoLaunch dueShells[kAutoFinaleMax];
 };

@@ -148,6 +148,8 @@ public:
 
 private:
     HRESULT ReadBackBufferDesc();
+    // Windowed: the client size in the desktop's format; full-screen: the current mode.
+    void SetBackBufferForPresentation();
     void ClipCursorForPresentation();
 };
 

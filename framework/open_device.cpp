@@ -31,7 +31,6 @@ void AppFramework::ClipCursorForPresentation()
 
 HRESULT AppFramework::OpenDevice()
 {
-    AdapterInfo& adapter = CurrentAdapter();
     DeviceInfo& info = CurrentDevice();
     const ModeInfo& mode = CurrentMode();
 
@@ -45,15 +44,7 @@ HRESULT AppFramework::OpenDevice()
     presentParams.EnableAutoDepthStencil = useDepthBuffer ? TRUE : FALSE;
     presentParams.AutoDepthStencilFormat = mode.depthStencilFormat;
     presentParams.hDeviceWindow = window;
-    if (windowed) {
-        presentParams.BackBufferWidth = static_cast<UINT>(clientBounds.right - clientBounds.left);
-        presentParams.BackBufferHeight = static_cast<UINT>(clientBounds.bottom - clientBounds.top);
-        presentParams.BackBufferFormat = adapter.desktopMode.Format;
-    } else {
-        presentParams.BackBufferWidth = mode.width;
-        presentParams.BackBufferHeight = mode.height;
-        presentParams.BackBufferFormat = mode.format;
-    }
+    SetBackBufferForPresentation();
 
     if ((info.caps.PrimitiveMiscCaps & D3DPMISCCAPS_NULLREFERENCE) != 0) {
         ReportError(D3DAPPERR_NULLREFDEVICE, ErrorSeverity::Warning);

@@ -91,7 +91,6 @@ HRESULT AppFramework::SwitchFullScreen()
     if (device == nullptr) {
         return E_FAIL;
     }
-    AdapterInfo& adapter = CurrentAdapter();
     DeviceInfo& info = CurrentDevice();
     const ModeInfo& mode = CurrentMode();
 
@@ -105,15 +104,7 @@ HRESULT AppFramework::SwitchFullScreen()
         presentParams.MultiSampleType = D3DMULTISAMPLE_NONE;
         presentParams.AutoDepthStencilFormat = mode.depthStencilFormat;
         presentParams.hDeviceWindow = window;
-        if (windowed) {
-            presentParams.BackBufferWidth = static_cast<UINT>(clientBounds.right - clientBounds.left);
-            presentParams.BackBufferHeight = static_cast<UINT>(clientBounds.bottom - clientBounds.top);
-            presentParams.BackBufferFormat = adapter.desktopMode.Format;
-        } else {
-            presentParams.BackBufferWidth = mode.width;
-            presentParams.BackBufferHeight = mode.height;
-            presentParams.BackBufferFormat = mode.format;
-        }
+        SetBackBufferForPresentation();
 
         if (SUCCEEDED(ResetDevice())) {
             if (windowed) {
@@ -172,4 +163,18 @@ HRESULT AppFramework::FallBackToWindowed()
     }
     ready = true;
     return S_OK;
+}
+
+void AppFramework::SetBackBufferForPresentation()
+{
+    const ModeInfo& mode = CurrentMode();
+    if (windowed) {
+        presentParams.BackBufferWidth = static_cast<UINT>(clientBounds.right - clientBounds.left);
+        presentParams.BackBufferHeight = static_cast<UINT>(clientBounds.bottom - clientBounds.top);
+        presentParams.BackBufferFormat = CurrentAdapter().desktopMode.Format;
+    } else {
+        presentParams.BackBufferWidth = mode.width;
+        presentParams.BackBufferHeight = mode.height;
+        presentParams.BackBufferFormat = mode.format;
+    }
 }

@@ -174,6 +174,8 @@ LoopEnd HandleEvent(OpenMenu& open, const SDL_Event& event, int* chosen)
         case VK_ESCAPE:
         case VK_MENU:
         case VK_F10:
+            // Esc dismisses the menu; its release must not reach the window (the show quits on it).
+            SwallowNextKeyUp(vk);
             return LoopEnd::Cancelled;
         case VK_UP:
         case VK_DOWN: {
@@ -201,6 +203,7 @@ LoopEnd HandleEvent(OpenMenu& open, const SDL_Event& event, int* chosen)
         case VK_RETURN:
         case VK_SPACE:
             if (Selectable(*open.popup, open.hot)) {
+                SwallowNextKeyUp(vk);
                 *chosen = open.hot;
                 return LoopEnd::Chosen;
             }
@@ -212,6 +215,7 @@ LoopEnd HandleEvent(OpenMenu& open, const SDL_Event& event, int* chosen)
                 if (text.mnemonic >= 0 && Selectable(*open.popup, static_cast<int>(i)) &&
                     std::toupper(static_cast<unsigned char>(text.label[static_cast<std::size_t>(text.mnemonic)])) ==
                         vk) {
+                    SwallowNextKeyUp(vk);
                     *chosen = static_cast<int>(i);
                     return LoopEnd::Chosen;
                 }
@@ -259,6 +263,12 @@ WORD RunLoop(OpenMenu& open)
     int chosen = -1;
     LoopEnd end = LoopEnd::Running;
     while (end == LoopEnd::Running) {
+        // A close request queued before the menu opened (the window manager's Alt+F4 arrives while
+        // Alt's release opens the bar), or posted since, ends the menu instead of waiting behind it.
+        if (ClosingQueued(open.window)) {
+            end = LoopEnd::Cancelled;
+            break;
+        }
         SDL_Event event;
         if (SDL_WaitEvent(&event) == 0) {
             end = LoopEnd::Cancelled;

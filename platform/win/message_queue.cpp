@@ -34,6 +34,8 @@ MessageQueue& Queue()
 std::atomic<BYTE> keyStates[256];
 // Alt went down and nothing else was pressed since: its release opens the menu bar.
 bool altAlone = false;
+// A key whose press closed a menu; its release is dropped (window thread only).
+int swallowedKeyUp = 0;
 
 DWORD Now() { return static_cast<DWORD>(SDL_GetTicks()); }
 
@@ -120,6 +122,13 @@ void TranslateKey(const SDL_KeyboardEvent& key)
         return;
     }
     const bool down = key.type == SDL_KEYDOWN;
+    if (vk == swallowedKeyUp) {
+        swallowedKeyUp = 0;
+        if (!down) {
+            NoteKeyState(vk, false);
+            return;
+        }
+    }
     const bool alt = (key.keysym.mod & KMOD_ALT) != 0 || vk == VK_MENU;
     const bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0;
     // Alt chords and F10 are system keys; Ctrl+Alt types ordinary keys.
@@ -475,6 +484,19 @@ void ForgetQueuedMessages(HWND window)
     for (auto it = messages.begin(); it != messages.end();) {
         it = it->hwnd == window ? messages.erase(it) : it + 1;
     }
+}
+
+void SwallowNextKeyUp(int virtualKey) { swallowedKeyUp = virtualKey; }
+
+bool ClosingQueued(HWND window)
+{
+    std::lock_guard<std::mutex> hold(Queue().mutex);
+    for (const MSG& message : Queue().messages) {
+        if (message.message == WM_QUIT || (message.message == WM_CLOSE && message.hwnd == window)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool AltReleasedAlone()

@@ -93,8 +93,12 @@ std::uint32_t WakeEventType();
 void QueueInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Drops queued messages for a window that is going away.
 void ForgetQueuedMessages(HWND window);
+// Whether a WM_CLOSE for the window or a WM_QUIT waits in the queue: a menu loop ends for it.
+bool ClosingQueued(HWND window);
 // True once after Alt was pressed and released with nothing else pressed in between.
 bool AltReleasedAlone();
+// The release of a key whose press closed a menu belongs to the menu: it reaches no window.
+void SwallowNextKeyUp(int virtualKey);
 // Records a key's new state as the queue sees it.
 void NoteKeyState(int virtualKey, bool down);
 

@@ -93,6 +93,10 @@ ATOM RegisterClassA(const WNDCLASSA* windowClass);
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 // Sends WM_DESTROY, then the window and its menu bar are gone; the handle is invalid afterwards.
+// An addition of this layer: takes over an existing native window (an X window id, such as a
+// screensaver's) as a window of the class, for OpenGL drawing, without menu bar or decorations.
+// Sends WM_CREATE and WM_SIZE; destroying it later leaves the native window to its owner.
+HWND AdoptNativeWindowA(std::uint64_t nativeWindow, LPCSTR className);
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
 // The default handling: WM_CLOSE destroys the window, WM_SYSCOMMAND SC_CLOSE sends WM_CLOSE,

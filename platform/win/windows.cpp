@@ -1,5 +1,6 @@
 // Window classes and windows over SDL: creation, styles, geometry, the default window procedure.
 #include "platform/d3d8/gl/gl_context.h"
+#include "platform/win/native_window.h"
 #include "platform/win/sdl_window_handle.h"
 #include "platform/win/window_geometry.h"
 #include "platform/win/window_record.h"
@@ -234,6 +235,40 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         created.paintPending = true;
         SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));
     }
+    return window;
+}
+
+HWND AdoptNativeWindowA(std::uint64_t nativeWindow, LPCSTR className)
+{
+    const WindowClass* windowClass = FindClass(className);
+    if (windowClass == nullptr || nativeWindow == 0 || !EnsureVideo() || !NativeWindowExists(nativeWindow)) {
+        return nullptr;
+    }
+    SetGlContextAttributes();
+    SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+    SDL_Window* sdl =
+        SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(nativeWindow)));
+    if (sdl == nullptr) {
+        return nullptr;
+    }
+    auto record = std::make_unique<WindowRecord>();
+    record->sdl = sdl;
+    record->procedure = windowClass->procedure;
+    record->style = WS_POPUP | WS_VISIBLE;
+    SDL_SetWindowData(sdl, WindowOverlayDataName, &record->overlay);
+    WindowRecord& adopted = *record;
+    Tables().windows.push_back(std::move(record));
+    const HWND window = HandleOf(adopted);
+    RefreshMenuBar(adopted);
+    if (SendMessageA(window, WM_CREATE, 0, 0) == -1) {
+        DestroyWindow(window);
+        return nullptr;
+    }
+    int clientWidth = 0;
+    int clientHeight = 0;
+    ClientSizeOf(adopted, &clientWidth, &clientHeight);
+    adopted.paintPending = true;
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));
     return window;
 }
 

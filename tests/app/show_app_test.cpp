@@ -23,6 +23,17 @@ int QueuedLaunches()
     return count;
 }
 
+// Shells waiting to go up and shells rising.
+int ShellsInFlight()
+{
+    int count = QueuedLaunches();
+    for (FireObject* object = LayerRegistry[LayerRisingShell]->activeList; object != nullptr;
+         object = object->next) {
+        ++count;
+    }
+    return count;
+}
+
 ShowApp& App()
 {
     static ShowApp app;
@@ -121,6 +132,56 @@ TEST(ShowAppTest, SpaceLaunchesNothingAndEachClickLaunchesOne)
         app.HandleMessage(nullptr, WM_LBUTTONDOWN, 0, 0);
     }
     EXPECT_EQ(QueuedLaunches(), before + 3);
+    for (SceneLayer* layer : LayerRegistry) {
+        layer->Clear();
+    }
+}
+
+// Runs last: it switches the one application object to the automatic show.
+TEST(ShowAppTest, AutoShowKeysExistOnlyInTheAutomaticShow)
+{
+    ShowApp& app = App();
+    EXPECT_EQ(app.commands.oneShotCount, 5);
+    for (WPARAM key : {WPARAM('O'), WPARAM('K'), WPARAM('P'), WPARAM(VK_PAUSE), WPARAM(VK_ADD)}) {
+        Tap(app, key);
+    }
+    EXPECT_TRUE(app.autoShow.enabled);
+    EXPECT_FALSE(app.paused);
+    EXPECT_EQ(app.autoShow.rate, 1.0f);
+    const int before = ShellsInFlight();
+    app.time = 0.5f;
+    app.elapsed = 0.01f;
+    app.AdvanceFrame();
+    EXPECT_EQ(ShellsInFlight(), before);
+
+    app.EnableAutoShow();
+    Tap(app, 'K');
+    EXPECT_FALSE(app.autoShow.enabled);
+    Tap(app, 'O');
+    EXPECT_TRUE(app.autoShow.enabled);
+    Tap(app, VK_ADD);
+    EXPECT_EQ(app.autoShow.rate, 2.0f);
+    Tap(app, VK_OEM_MINUS);
+    EXPECT_EQ(app.autoShow.rate, 1.0f);
+
+    // Paused, the show's time stands still and nothing goes up; running, the first volley does.
+    app.SetSeed(3);
+    app.time = 1.0f;
+    app.AdvanceFrame();
+    Tap(app, 'P');
+    EXPECT_TRUE(app.paused);
+    for (int i = 0; i < 300; ++i) {
+        app.time += 0.01f;
+        app.AdvanceFrame();
+    }
+    EXPECT_EQ(ShellsInFlight(), before);
+    Tap(app, VK_PAUSE);
+    EXPECT_FALSE(app.paused);
+    for (int i = 0; i < 150; ++i) {
+        app.time += 0.01f;
+        app.AdvanceFrame();
+    }
+    EXPECT_GT(ShellsInFlight(), before);
     for (SceneLayer* layer : LayerRegistry) {
         layer->Clear();
     }

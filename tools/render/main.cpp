@@ -20,10 +20,11 @@
 #endif
 
 #include "app/launch_handlers.h"
+#include "app/show_script.h"
 #include "media/media_lookup.h"
 #include "tools/render/frame_writer.h"
 #include "tools/render/offline_show.h"
-#include "tools/render/render_script.h"
+#include "tools/render/render_options.h"
 
 namespace {
 
@@ -39,120 +40,6 @@ at 3.6 click
 at 3.8 click
 at 4.0 click
 )";
-
-struct Options {
-    std::string script;
-    std::string out = "frames";
-    std::string media;
-    OfflineShowOptions show;
-    double seconds = -1.0;
-    double step = 0.01;
-    // Frames before this time are drawn but left out of the figures.
-    double measureFrom = 0.0;
-    int every = 10;
-    bool bare = false;
-    bool measure = false;
-};
-
-void Usage()
-{
-    std::fprintf(stderr,
-                 "usage: fireworks-render [--script FILE] [--out DIR] [--size WxH] [--seconds S] [--step S]\n"
-                 "                        [--every N] [--media DIR] [--no-sea] [--software] [--bare] [--measure]\n"
-                 "  --script FILE  lines 'at SECONDS launch ID LX LY LZ BX BY BZ' or 'at SECONDS click'\n"
-                 "                 (default: one firework of every kind, then three clicks)\n"
-                 "  --out DIR      folder for frame_NNNNN.png (default: frames)\n"
-                 "  --every N      write every Nth frame, 0 for none (default 10)\n"
-                 "  --seconds S    length of the show (default: the last event plus 4 s)\n"
-                 "  --step S       time step of a frame (default 0.01)\n"
-                 "  --media DIR    folder with the media (default: the current folder, the program's, the installed one)\n"
-                 "  --measure-from S  leave frames before S seconds out of the figures\n"
-                 "  --measure      also print CPU milliseconds per frame (all threads of the process)\n"
-                 "                 before and after the first burst, draws and bytes uploaded per frame\n"
-                 "  --bare         clear and present only, to compare frame costs\n"
-                 "limits: times and --seconds 0 to %g s, --step %g to %g s, at most %g frames,\n"
-                 "        %d launches and clicks in one frame, %d in a script, coordinates within +-%g;\n"
-                 "        a script beyond them is refused with exit code 1.\n"
-                 "Ctrl-C or SIGTERM stops a render and keeps the frames written; on a terminal a progress\n"
-                 "line shows the frames done, the frames to go and the time left.\n",
-                 kMaxShowSeconds, kMinStep, kMaxStep, kMaxFrames, kMaxLaunchesPerFrame, kMaxEvents, kMaxCoordinate);
-}
-
-// A number option within [low, high]; false with a message naming the option otherwise.
-bool ReadOption(const char* option, const char* text, double low, double high, double& value)
-{
-    if (ReadScriptNumber(text, value) && value >= low && value <= high) {
-        return true;
-    }
-    std::fprintf(stderr, "fireworks-render: %s wants a number from %g to %g, not '%.40s'\n", option, low, high, text);
-    return false;
-}
-
-// False when the program should stop: a bad value (exit code 1), an unknown option (2) or --help (0).
-bool ParseArguments(int argc, char** argv, Options& options, int& exitCode)
-{
-    exitCode = 1;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--help" || arg == "-h") {
-            Usage();
-            exitCode = 0;
-            return false;
-        } else if (arg == "--script" && hasValue) {
-            options.script = argv[++i];
-        } else if (arg == "--out" && hasValue) {
-            options.out = argv[++i];
-        } else if (arg == "--media" && hasValue) {
-            options.media = argv[++i];
-        } else if (arg == "--size" && hasValue) {
-            int w = 0;
-            int h = 0;
-            char rest = 0;
-            if (std::sscanf(argv[++i], "%dx%d%c", &w, &h, &rest) != 2 || w < 16 || h < 16 || w > 8192 || h > 8192) {
-                std::fprintf(stderr, "fireworks-render: --size wants WxH between 16 and 8192\n");
-                return false;
-            }
-            options.show.width = w;
-            options.show.height = h;
-        } else if (arg == "--seconds" && hasValue) {
-            if (!ReadOption("--seconds", argv[++i], 0.0, kMaxShowSeconds, options.seconds)) {
-                return false;
-            }
-        } else if (arg == "--step" && hasValue) {
-            if (!ReadOption("--step", argv[++i], kMinStep, kMaxStep, options.step)) {
-                return false;
-            }
-        } else if (arg == "--measure-from" && hasValue) {
-            if (!ReadOption("--measure-from", argv[++i], 0.0, kMaxShowSeconds, options.measureFrom)) {
-                return false;
-            }
-        } else if (arg == "--every" && hasValue) {
-            double every = 0.0;
-            if (!ReadOption("--every", argv[++i], 0.0, kMaxFrames, every)) {
-                return false;
-            }
-            if (every != std::floor(every)) {
-                std::fprintf(stderr, "fireworks-render: --every wants a whole number of frames\n");
-                return false;
-            }
-            options.every = static_cast<int>(every);
-        } else if (arg == "--no-sea") {
-            options.show.sea = false;
-        } else if (arg == "--software") {
-            options.show.software = true;
-        } else if (arg == "--bare") {
-            options.bare = true;
-        } else if (arg == "--measure") {
-            options.measure = true;
-        } else {
-            Usage();
-            exitCode = 2;
-            return false;
-        }
-    }
-    return true;
-}
 
 // Set by Ctrl-C or SIGTERM; the frame loop looks before every frame.
 volatile std::sig_atomic_t StopSignal = 0;
@@ -209,7 +96,7 @@ private:
 };
 
 // The media are looked up in the current folder, as the show does: go where they are.
-bool EnterMediaFolder(const Options& options, const char* argv0)
+bool EnterMediaFolder(const RenderOptions& options, const char* argv0)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -272,10 +159,14 @@ void PrintMeasurement(const Tally& before, const Tally& after, double wallSecond
 
 int main(int argc, char** argv)
 {
-    Options options;
-    int exitCode = 0;
-    if (!ParseArguments(argc, argv, options, exitCode)) {
-        return exitCode;
+    const RenderOptions options = ParseRenderOptions(argc, argv);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "fireworks-render: %s\n", options.error.c_str());
+        return options.exitCode;
+    }
+    if (options.help) {
+        std::fputs(RenderHelpText().c_str(), stdout);
+        return 0;
     }
     std::string text = DemoScript;
     if (!options.script.empty()) {

@@ -362,6 +362,13 @@ TEST_F(WindowSystem, PopupLoopsRunBetweenEnterAndExitAndPostTheChosenCommand)
     };
     EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, outer.left + 10, outer.top + 10, window, nullptr), 0);
     EXPECT_EQ(Count(WM_EXITMENULOOP), 1);
+    // The release of that Esc belongs to the menu; the next press and release reach the window.
+    PushKey(SDL_KEYUP, SDLK_ESCAPE);
+    PushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    PushKey(SDL_KEYUP, SDLK_ESCAPE);
+    Pump(200);
+    EXPECT_EQ(Count(WM_KEYUP), 1);
+    EXPECT_EQ(Count(WM_KEYDOWN), 1);
     DestroyMenu(context);
 
     // The bar: a press on "&File" opens its popup below the title, and a click on "E&xit" chooses it.
@@ -397,4 +404,15 @@ TEST_F(WindowSystem, PopupLoopsRunBetweenEnterAndExitAndPostTheChosenCommand)
     Pump(300);
     EXPECT_EQ(Count(WM_ENTERMENULOOP), 1);
     EXPECT_EQ(Count(WM_EXITMENULOOP), 1);
+
+    // A close request waiting in the queue (the window manager's Alt+F4 behind Alt's release) ends
+    // the menu at once instead of leaving the program in it.
+    seen.clear();
+    onMenuLoop = [](HWND w) { PostMessageA(w, WM_CLOSE, 0, 0); };
+    HMENU again = LoadMenuA(Instance(), MAKEINTRESOURCEA(142));
+    EXPECT_EQ(TrackPopupMenuEx(GetSubMenu(again, 0), TPM_RETURNCMD, outer.left + 10, outer.top + 10, window,
+                               nullptr),
+              0);
+    EXPECT_EQ(Count(WM_EXITMENULOOP), 1);
+    DestroyMenu(again);
 }

@@ -14,7 +14,7 @@
 #include "effects/particle_pool.h"
 #include "effects/vertex_batches.h"
 #include "tools/render/offline_show.h"
-#include "tools/render/render_script.h"
+#include "app/show_script.h"
 
 namespace {
 

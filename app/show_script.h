@@ -1,16 +1,19 @@
-// The little script the headless renderer follows: what to launch, and when.
+// Show files: the little script language that says what to launch, and when. The show plays them
+// on its own clock and the headless renderer draws them frame by frame.
 //
 //   # comment
 //   at 0.5 launch 3004 0 0 0  0.5 4 -0.5   launch firework type 3004 from (0,0,0), burst at (0.5,4,-0.5)
 //   at 1.0 click                           a click: LaunchRandomFirework
 //
-// The renderer takes on only what it can finish: the limits below are stated in its --help.
+// A script is held to what a player can finish: the limits below are stated in the --help texts.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+class FireworkTypeRegistry;
 
 // Times of events and lengths of shows, in seconds.
 constexpr double kMaxShowSeconds = 3600.0;
@@ -21,6 +24,8 @@ constexpr double kMaxFrames = 100000;
 // Launches and clicks in one frame, and in a whole script.
 constexpr int kMaxLaunchesPerFrame = 1000;
 constexpr int kMaxEvents = 10000;
+// A show file is read whole; larger ones are refused.
+constexpr std::uintmax_t kMaxShowFileBytes = 4u << 20;
 // Launch and burst points stay within this distance of the origin on each axis.
 constexpr double kMaxCoordinate = 1000.0;
 
@@ -54,3 +59,21 @@ bool CheckRenderScript(const RenderScript& script, double step, const std::funct
 
 // Reads a whole word as a finite number ("1.5", "-2", "1e3"); false for anything else ("0x10", "nan").
 bool ReadScriptNumber(const std::string& word, double& value);
+
+// Reads, parses and checks a show file against the registered kinds, as a show with frames of step
+// seconds plays it. Errors: "PATH: cannot read it" or "PATH: line N: what is wrong: '<the line>'".
+bool LoadShowFile(const std::string& path, const FireworkTypeRegistry& kinds, double step, RenderScript& script,
+                  std::string& error);
+
+// A looped show starts again this long after its last event.
+constexpr double kShowLoopGap = 3.0;
+
+// Where a playing show stands: its events are due at start plus their time.
+struct ScriptPlayer {
+    double start = 0.0;
+    std::size_t next = 0;
+    bool loop = false;
+};
+
+// The next event due by time, or null when none is; each event is handed out once per round.
+const ScriptEvent* TakeDueEvent(ScriptPlayer& player, const RenderScript& script, double time);

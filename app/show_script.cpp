@@ -1,11 +1,15 @@
-// Parsing and checking of renderer scripts. Every number is a whole word, and every value is held to
+// Parsing, checking and playing of show files. Every number is a whole word, and every value is held to
 // the stated limits, so that a script cannot ask for more than the renderer can finish.
-#include "tools/render/render_script.h"
+#include "app/show_script.h"
+
+#include "app/firework_types.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -194,4 +198,56 @@ bool CheckRenderScript(const RenderScript& script, double step, const std::funct
         }
     }
     return true;
+}
+
+bool LoadShowFile(const std::string& path, const FireworkTypeRegistry& kinds, double step, RenderScript& script,
+                  std::string& error)
+{
+    // Only a plain file of sensible size is read: not a folder, a device or a pipe that never ends.
+    std::error_code failure;
+    const bool plain = std::filesystem::is_regular_file(path, failure);
+    const std::uintmax_t size = plain ? std::filesystem::file_size(path, failure) : 0;
+    std::ifstream file;
+    if (plain && !failure && size <= kMaxShowFileBytes) {
+        file.open(path, std::ios::binary);
+    }
+    if (!file.is_open()) {
+        error = path + (plain && size > kMaxShowFileBytes ? ": larger than 4 MiB" : ": cannot read it");
+        return false;
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    const auto isKnown = [&](int id) {
+        return std::any_of(kinds.entries.begin(), kinds.entries.end(),
+                           [&](const FireworkType& type) { return type.id == id && type.handler != nullptr; });
+    };
+    if (!ParseRenderScript(text.str(), script, error) || !CheckRenderScript(script, step, isKnown, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+const ScriptEvent* TakeDueEvent(ScriptPlayer& player, const RenderScript& script, double time)
+{
+    if (script.events.empty()) {
+        return nullptr;
+    }
+    if (player.next >= script.events.size()) {
+        if (!player.loop) {
+            return nullptr;
+        }
+        const double length = static_cast<double>(script.events.back().time) + kShowLoopGap;
+        if (time < player.start + length) {
+            return nullptr;
+        }
+        player.start += length;
+        player.next = 0;
+    }
+    const ScriptEvent& event = script.events[player.next];
+    if (player.start + static_cast<double>(event.time) > time) {
+        return nullptr;
+    }
+    ++player.next;
+    return &event;
 }

@@ -1,0 +1,165 @@
+// Reading the fireworks program's options with CLI11; errors become one line for the caller to print.
+#include "app/program_options.h"
+
+// The library's inlined string handling trips GCC's null-dereference analysis, wrongly.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wnull-dereference"
+#endif
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr const char* HelpText =
+    "Usage: fireworks [--help | --version]\n"
+    "       fireworks [--auto] [--show FILE [--loop]] [--fullscreen | --size WxH] [--seed N]\n"
+    "       fireworks --window-id ID [--seed N]\n"
+    "\n"
+    "Fireworks over the night sea: a real-time 3-D show in a window.\n"
+    "  left click   launch a firework\n"
+    "  V            next camera (free, orbit, figure eight)\n"
+    "  T            status text on or off\n"
+    "  F2           full-screen on or off\n"
+    "  W S, arrows  fly the free camera (E Q turn, Z A pitch)\n"
+    "  Esc          quit\n"
+    "\n"
+    "Options:\n"
+    "  --auto          an automatic show: random fireworks at a display's rhythm (single shells,\n"
+    "                  pairs, pauses, now and then a finale) from sites along the shore; clicks\n"
+    "                  still launch. Keys in this mode:\n"
+    "                    O  automatic launches on or off   I  on   K  off\n"
+    "                    +  more launches   -  fewer launches   (0.25 to 4 times the usual rate)\n"
+    "                    P or Pause  stop or restart the show's time (the camera still flies)\n"
+    "  --show FILE     play a show file (lines 'at SECONDS launch ID LX LY LZ BX BY BZ' or\n"
+    "                  'at SECONDS click'), then go on as the interactive show; a bad file is\n"
+    "                  refused with its line and the reason (exit code 1)\n"
+    "  --loop          play the show file over and over\n"
+    "  --window-id ID  draw the automatic show into the existing X window ID (decimal or 0x-hex),\n"
+    "                  without menu bar, status text or cursor; SIGTERM ends it. The variable\n"
+    "                  XSCREENSAVER_WINDOW gives the window when this option is absent (and then\n"
+    "                  a screensaver manager's -root is accepted and ignored).\n"
+    "  --fullscreen    start full-screen\n"
+    "  --size WxH      client size of the window (64 to 8192 pixels each way)\n"
+    "  --seed N        seed (0 to 4294967295) for the automatic show and the bursts' random draws:\n"
+    "                  the same seed launches the same kinds from the same sites to the same burst\n"
+    "                  points at the same show times (the frame rate may still differ)\n"
+    "An unknown option or a bad value is named on one line, with exit code 2.\n"
+    "\n"
+    "To draw the show into image files without a window, use fireworks-render.\n";
+
+bool ReadSize(const std::string& text, int& width, int& height)
+{
+    int w = 0;
+    int h = 0;
+    char rest = 0;
+    if (std::sscanf(text.c_str(), "%dx%d%c", &w, &h, &rest) != 2 || w < 64 || h < 64 || w > 8192 || h > 8192) {
+        return false;
+    }
+    width = w;
+    height = h;
+    return true;
+}
+
+bool ReadSeed(const std::string& text, std::uint32_t& seed)
+{
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
+    if (value > 0xFFFFFFFFull) {
+        return false;
+    }
+    seed = static_cast<std::uint32_t>(value);
+    return true;
+}
+
+} // namespace
+
+bool ReadWindowId(const std::string& text, std::uint64_t& id)
+{
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::string digits = hex ? text.substr(2) : text;
+    if (digits.empty() || digits.size() > 16 ||
+        digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos) {
+        return false;
+    }
+    errno = 0;
+    const unsigned long long value = std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10);
+    // X ids are 29-bit numbers; anything wider is a mistake.
+    if (errno != 0 || value == 0 || value > 0xFFFFFFFFull) {
+        return false;
+    }
+    id = value;
+    return true;
+}
+
+const char* ProgramHelpText()
+{
+    return HelpText;
+}
+
+ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char* screensaverWindow)
+{
+    ProgramOptions options;
+    CLI::App app{"fireworks", "fireworks"};
+    app.set_help_flag();
+    std::string size;
+    std::string seed;
+    std::string windowId;
+    app.add_flag("-h,--help", options.help);
+    app.add_flag("--version", options.version);
+    app.add_flag("--auto", options.automatic);
+    app.add_option("--show", options.showFile);
+    app.add_flag("--loop", options.loop);
+    app.add_option("--window-id", windowId);
+    app.add_flag("--fullscreen", options.fullScreen);
+    app.add_option("--size", size);
+    app.add_option("--seed", seed);
+    // Screensaver managers may add -root; the window they give is the variable's.
+    std::vector<const char*> args(argv, argv + argc);
+    if (screensaverWindow != nullptr && *screensaverWindow != '\0') {
+        args.erase(std::remove_if(args.begin() + 1, args.end(),
+                                  [](const char* arg) { return std::strcmp(arg, "-root") == 0; }),
+                   args.end());
+    }
+    try {
+        app.parse(static_cast<int>(args.size()), args.data());
+    } catch (const CLI::ParseError& error) {
+        options.error = error.what();
+        return options;
+    }
+    if (options.help || options.version) {
+        return options;
+    }
+    if (app.count("--show") > 0 && options.showFile.empty()) {
+        options.error = "--show wants a file name";
+    } else if (options.loop && options.showFile.empty()) {
+        options.error = "--loop repeats a show file: give one with --show FILE";
+    } else if (app.count("--size") > 0 && !ReadSize(size, options.width, options.height)) {
+        options.error = "--size wants WxH from 64x64 to 8192x8192, not '" + size.substr(0, 40) + "'";
+    } else if (app.count("--seed") > 0 && !ReadSeed(seed, options.seed)) {
+        options.error = "--seed wants a whole number from 0 to 4294967295, not '" + seed.substr(0, 40) + "'";
+    } else if (app.count("--window-id") > 0 && !ReadWindowId(windowId, options.windowId)) {
+        options.error = "--window-id wants an X window id (decimal or 0x-hexadecimal), not '" +
+                        windowId.substr(0, 40) + "'";
+    } else if (app.count("--window-id") == 0 && screensaverWindow != nullptr && *screensaverWindow != '\0' &&
+               !ReadWindowId(screensaverWindow, options.windowId)) {
+        options.error = "XSCREENSAVER_WINDOW is not an X window id: '" + std::string(screensaverWindow).substr(0, 40) +
+                        "'";
+    } else if (options.windowId != 0 && (options.fullScreen || options.width != 0)) {
+        options.error = "--fullscreen and --size do not go with --window-id: the window is given";
+    } else if (options.fullScreen && options.width != 0) {
+        options.error = "--fullscreen and --size do not go together";
+    }
+    options.hasSeed = app.count("--seed") > 0;
+    if (options.windowId != 0) {
+        options.automatic = true;
+    }
+    return options;
+}

@@ -1,0 +1,32 @@
+// The options of fireworks-render, read from its arguments into a plain struct.
+#pragma once
+
+#include <string>
+
+#include "tools/render/offline_show.h"
+
+struct RenderOptions {
+    std::string script;
+    std::string out = "frames";
+    std::string media;
+    OfflineShowOptions show;
+    double seconds = -1.0;
+    double step = 0.01;
+    // Frames before this time are drawn but left out of the figures.
+    double measureFrom = 0.0;
+    int every = 10;
+    bool bare = false;
+    // Also print the process's CPU time per frame before and after the first burst, draws and uploads.
+    bool measure = false;
+    bool help = false;
+    // Empty when the arguments are fine; otherwise one line naming the option, and the exit code:
+    // 1 for a value out of its range, 2 for an unknown option or a malformed one.
+    std::string error;
+    int exitCode = 0;
+};
+
+// Reads argv; never prints and never exits.
+RenderOptions ParseRenderOptions(int argc, const char* const* argv);
+
+// The --help text.
+std::string RenderHelpText();
