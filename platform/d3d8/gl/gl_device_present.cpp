@@ -90,12 +90,20 @@ void GlDevice::PresentToWindow()
 
     FW_GL(cache, gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
     FW_GL(cache, gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
-    // The copy and the bars must not be clipped or masked by the scene's last state.
+    // Only what the copy leaves uncovered is cleared: a full-window clear costs as much as the copy
+    // on a software rasteriser.
     static constexpr float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    cache.Enable(GlStateCache::SwitchScissorTest, false);
     cache.ColorMask(0xF);
     cache.ClearColor(black);
-    FW_GL(cache, gl::Clear(GL_COLOR_BUFFER_BIT));
+    PresentRect bars[4];
+    const int barCount = UncoveredRects(target, width, height, bars);
+    cache.Enable(GlStateCache::SwitchScissorTest, barCount > 0);
+    for (int i = 0; i < barCount; ++i) {
+        cache.Scissor(bars[i].x, height - bars[i].y - bars[i].height, bars[i].width, bars[i].height);
+        FW_GL(cache, gl::Clear(GL_COLOR_BUFFER_BIT));
+    }
+    // The copy must not be clipped by the scene's last state.
+    cache.Enable(GlStateCache::SwitchScissorTest, false);
     if (target.width > 0 && target.height > 0) {
         const bool sameSize = target.width == sourceWidth && target.height == sourceHeight;
         // GL rows count from the bottom in both buffers.

@@ -15,3 +15,7 @@ PresentRect ClientPresentRect(int drawableWidth, int drawableHeight, int barHeig
 
 // The largest rectangle of the source's aspect centred in the destination (black bars fill the rest).
 PresentRect LetterboxRect(int sourceWidth, int sourceHeight, int destinationWidth, int destinationHeight);
+
+// The parts of a drawable of width × height that target leaves uncovered, as up to four rectangles
+// (above, below, left, right); returns how many. Only these need clearing before the copy.
+int UncoveredRects(const PresentRect& target, int width, int height, PresentRect out[4]);

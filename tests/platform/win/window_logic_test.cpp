@@ -75,6 +75,18 @@ TEST(PresentTarget, FullScreenKeepsTheAspectWithCentredBars)
     EXPECT_EQ(tall.y, 128);
     EXPECT_EQ(LetterboxRect(0, 480, 1024, 768).width, 0);
 
+    // Only the bars are cleared before the copy: none when it fills the screen.
+    PresentRect bars[4];
+    EXPECT_EQ(UncoveredRects(fill, 1024, 768, bars), 0);
+    ASSERT_EQ(UncoveredRects(wide, 1280, 720, bars), 2);
+    EXPECT_EQ(bars[0].x + bars[0].width, 160);
+    EXPECT_EQ(bars[1].x, 1120);
+    EXPECT_EQ(bars[1].height, 720);
+    ASSERT_EQ(UncoveredRects(tall, 1024, 768, bars), 2);
+    EXPECT_EQ(bars[0].height + bars[1].height, 768 - 512);
+    ASSERT_EQ(UncoveredRects(PresentRect{}, 1024, 768, bars), 1);
+    EXPECT_EQ(bars[0].width * bars[0].height, 1024 * 768);
+
     const PresentRect client = ClientPresentRect(640, 500, 20);
     EXPECT_EQ(client.y, 20);
     EXPECT_EQ(client.height, 480);
