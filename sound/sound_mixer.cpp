@@ -63,7 +63,9 @@ bool SoundMixer::LoadSounds(const std::string& folder, std::string& error)
 void SoundMixer::Admit(const SoundEvent& event, std::int64_t now)
 {
     const int id = static_cast<int>(event.sound);
-    if (id < 0 || id >= SoundCount || sounds_[id].empty() || !(event.gain > 0.0f)) {
+    // A time, gain or pan that is not a number would poison the whole mix; such an event is dropped.
+    if (id < 0 || id >= SoundCount || sounds_[id].empty() || !(event.gain > 0.0f) || !std::isfinite(event.gain) ||
+        !std::isfinite(event.time) || !std::isfinite(event.pan)) {
         return;
     }
     // With every voice busy the event is dropped: the loudest moments lose nothing audible.

@@ -34,7 +34,7 @@ std::vector<float> MixFor(SoundMixer& mixer, double seconds)
 long FirstOnset(const std::vector<float>& stereo, float threshold = 1e-3f)
 {
     for (std::size_t i = 0; i < stereo.size(); ++i) {
-        if (std::fabs(stereo[i]) > threshold) {
+        if (!(std::fabs(stereo[i]) <= threshold)) {  // a NaN counts as sound
             return static_cast<long>(i / 2);
         }
     }
@@ -109,15 +109,22 @@ TEST(SoundMixer, AThousandEventsAtOnceNeitherClipNorAllocate)
     EXPECT_LT(peak, 1.0f);
 }
 
-TEST(SoundMixer, MutedMixIsSilentButTheClockRuns)
+TEST(SoundMixer, MutedOrMeaninglessEventsStaySilentButTheClockRuns)
 {
     SoundMixer mixer;
     LoadClicks(mixer);
     mixer.SetMuted(true);
     mixer.Post({SoundId::Crack, 0.0, 1.0f, 0.0f});
-    const std::vector<float> out = MixFor(mixer, 0.1);
-    EXPECT_EQ(FirstOnset(out), -1);
+    EXPECT_EQ(FirstOnset(MixFor(mixer, 0.1)), -1);
     EXPECT_NEAR(mixer.Clock(), 0.1, 1e-9);
+
+    mixer.SetMuted(false);
+    const float nan = std::nanf("");
+    mixer.Post({SoundId::Crack, std::nan(""), 1.0f, 0.0f});
+    mixer.Post({SoundId::Crack, 0.1, nan, 0.0f});
+    mixer.Post({SoundId::Crack, 0.1, 1.0f, nan});
+    mixer.Post({static_cast<SoundId>(99), 0.1, 1.0f, 0.0f});
+    EXPECT_EQ(FirstOnset(MixFor(mixer, 0.1)), -1);
 }
 
 TEST(WavFile, RoundTripsAndRefusesTruncatedFiles)
