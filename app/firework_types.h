@@ -9,6 +9,7 @@
 #include "platform/win/critical_section.h"
 
 class FireObject;
+class LaunchSounds;
 class FireworkTypeRegistry;
 
 // A kind's launch action. The registry that launches is passed in, so the handler hands its burst
@@ -42,6 +43,9 @@ public:
     void LaunchShell(FireObject* burst, float lx, float ly, float lz, float bx, float by, float bz);
     // The owner's render lock; without one, LaunchShell submits without locking.
     void SetRenderLock(CRITICAL_SECTION* lock) { renderLock = lock; }
+
+    // Told of every launch when the show has sound; null otherwise.
+    LaunchSounds* sounds = nullptr;
 
     std::vector<FireworkType> entries;
     std::int32_t count = 0;

@@ -1,6 +1,8 @@
 // The six kinds' launch actions: the burst with its preset colour ramps, carried up by a rising shell.
 #include "app/launch_handlers.h"
 
+#include "app/launch_sounds.h"
+
 #include <cstdio>
 #include <new>
 
@@ -39,7 +41,7 @@ float DrawU()
 // once the allocation has succeeded. Without memory the rising shell goes up empty.
 template <typename Shell, typename Build>
 void LaunchKind(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
-                float bz, Build build)
+                float bz, Build build, const bool* sparks = nullptr)
 {
     int a = 0;
     if (!ColorVariant(id, a)) {
@@ -48,6 +50,12 @@ void LaunchKind(FireworkTypeRegistry& registry, std::int32_t id, float lx, float
     FireObject* burst = nullptr;
     if (void* memory = ::operator new(sizeof(Shell), std::nothrow)) {
         burst = build(memory, a);
+    }
+    if (registry.sounds != nullptr) {
+        const float launch[3] = {lx, ly, lz};
+        const float at[3] = {bx, by, bz};
+        registry.sounds->Launched(static_cast<FireworkKind>(id / 1000), launch, at, burst != nullptr,
+                                  sparks != nullptr && *sparks);
     }
     registry.LaunchShell(burst, lx, ly, lz, bx, by, bz);
 }
@@ -91,12 +99,15 @@ void LaunchSpiral(FireworkTypeRegistry& registry, std::int32_t id, float lx, flo
 void LaunchPeony(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,
                  float bz)
 {
+    // The crackle of the dropped sparks is decided with the shell, so the lambda hands the flag out.
+    bool sparks = false;
     LaunchKind<PeonyShell>(registry, id, lx, ly, lz, bx, by, bz, [&](void* memory, int a) {
         // The spark flag is drawn before the speed.
         const bool dropSparks = static_cast<float>(Random01()) < 0.5f;
         const float speed = 1.5f + (DrawU() * 0.5f - 0.25f);
+        sparks = dropSparks;
         return new (memory) PeonyShell(bx, by, bz, 25, 2.0f, speed, BotanRamps[a], dropSparks);
-    });
+    }, &sparks);
 }
 
 void LaunchRing(FireworkTypeRegistry& registry, std::int32_t id, float lx, float ly, float lz, float bx, float by,

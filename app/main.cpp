@@ -102,6 +102,10 @@ int main(int argc, char** argv)
     if (options.automatic) {
         show.EnableAutoShow();
     }
+    if (options.sound) {
+        // In the media folder, where the sounds are.
+        show.EnableSound();
+    }
     if (options.hasSeed) {
         show.SetSeed(options.seed);
         // Clicks draw on this thread's generator.

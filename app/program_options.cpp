@@ -18,7 +18,7 @@ namespace {
 
 constexpr const char* HelpText =
     "Usage: fireworks [--help | --version]\n"
-    "       fireworks [--auto] [--show FILE [--loop]] [--fullscreen | --size WxH] [--seed N]\n"
+    "       fireworks [--auto] [--show FILE [--loop]] [--fullscreen | --size WxH] [--seed N] [--sound]\n"
     "       fireworks --window-id ID [--seed N]\n"
     "\n"
     "Fireworks over the night sea: a real-time 3-D show in a window.\n"
@@ -44,6 +44,11 @@ constexpr const char* HelpText =
     "                  without menu bar, status text or cursor; SIGTERM ends it. The variable\n"
     "                  XSCREENSAVER_WINDOW gives the window when this option is absent (and then\n"
     "                  a screensaver manager's -root is accepted and ignored).\n"
+    "  --sound         with sound: launches, bursts and crackle, each heard from the camera after\n"
+    "                  its distance over the speed of sound (one world unit is 40 m, so sound\n"
+    "                  crosses about 8.6 units a second), quieter farther off, panned to its side.\n"
+    "                  N turns the sound off and on. Without an audio device the show goes on\n"
+    "                  silent after a one-line warning.\n"
     "  --fullscreen    start full-screen\n"
     "  --size WxH      client size of the window (64 to 8192 pixels each way)\n"
     "  --seed N        seed (0 to 4294967295) for the automatic show and the bursts' random draws:\n"
@@ -115,6 +120,7 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char
     app.add_flag("-h,--help", options.help);
     app.add_flag("--version", options.version);
     app.add_flag("--auto", options.automatic);
+    app.add_flag("--sound", options.sound);
     app.add_option("--show", options.showFile);
     app.add_flag("--loop", options.loop);
     app.add_option("--window-id", windowId);

@@ -16,6 +16,8 @@ struct ProgramOptions {
     // An X window to draw the automatic show into (a screensaver's); 0 for a window of our own.
     std::uint64_t windowId = 0;
     bool fullScreen = false;
+    // Sound through the audio device; off, no device is opened.
+    bool sound = false;
     // Client size of the window; 0 keeps the default.
     int width = 0;
     int height = 0;
@@ -26,7 +28,7 @@ struct ProgramOptions {
     std::string error;
 
     // The show started without options: exactly the interactive show.
-    bool Plain() const { return !automatic && showFile.empty() && windowId == 0; }
+    bool Plain() const { return !automatic && showFile.empty() && windowId == 0 && !sound; }
 };
 
 // Reads argv; screensaverWindow is the value of XSCREENSAVER_WINDOW (may be null), used when

@@ -6,6 +6,7 @@
 
 #include "app/ground_grid.h"
 #include "app/launch_handlers.h"
+#include "app/show_audio.h"
 #include "app/show_scene.h"
 #include "app/show_trace.h"
 #include "effects/effect_context.h"
@@ -201,6 +202,9 @@ HRESULT ShowApp::DrawFrame()
     camera.UpdateCamera(time, elapsed);
     Effects.viewRotation = camera.viewRotation;
     Effects.inverseViewRotation = camera.inverseViewRotation;
+    if (audio != nullptr) {
+        audio->sounds.SetListener(ListenerFromView(camera.view));
+    }
     DrawShowScene(device, camera.view, sea);
     if (statusVisible) {
         DrawStatusText(device, *StatusFont, FrameStatsText, camera.eye, camera.cameraIndex);
@@ -233,5 +237,6 @@ HRESULT ShowApp::DestroyDeviceResources()
 
 HRESULT ShowApp::ShutdownScene()
 {
+    StopSound();
     return S_OK;
 }

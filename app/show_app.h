@@ -13,6 +13,7 @@
 #include "framework/app_framework.h"
 
 class BitmapFont;
+class ShowAudio;
 class CD3DFile;
 
 // The window caption and message-box title.
@@ -31,6 +32,12 @@ public:
     void EnableAutoShow();
     void PlayShow(RenderScript script, bool loop);
     void SetSeed(std::uint32_t value);
+    // Sound through the audio device and the sound commands (N toggles); without a device, one line
+    // on standard error and the show stays silent.
+    void EnableSound();
+    void StopSound();
+    // The open audio device, or null: the show is silent.
+    ShowAudio* audio = nullptr;
     void StartFullScreen() { startFullScreen = true; }
     // Draws into this existing X window (a screensaver's): no menu bar, status text or cursor.
     void DrawIntoWindow(std::uint64_t nativeWindow) { adoptedWindow = nativeWindow; }

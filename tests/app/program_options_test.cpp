@@ -35,6 +35,9 @@ TEST(ProgramOptionsTest, EveryOptionReachesItsField)
     EXPECT_TRUE(Parse({"--help"}).help);
     EXPECT_TRUE(Parse({"-h"}).help);
     EXPECT_TRUE(Parse({"--version"}).version);
+    EXPECT_FALSE(Parse({}).sound);
+    EXPECT_TRUE(Parse({"--sound"}).sound);
+    EXPECT_FALSE(Parse({"--sound"}).Plain());
 
     const ProgramOptions show = Parse({"--auto", "--show", "a b.show", "--loop", "--size", "800x600", "--seed", "0"});
     ASSERT_TRUE(show.error.empty()) << show.error;

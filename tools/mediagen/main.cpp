@@ -1,4 +1,4 @@
-// fireworks-mediagen: draws the show's media files into the folder given as the only argument.
+// fireworks-mediagen: draws the show's media files and synthesises its sounds into the folder given as the only argument.
 #include <cstdio>
 #include <string>
 
@@ -11,10 +11,10 @@ int main(int argc, char** argv)
         return 2;
     }
     std::string error;
-    const bool ok = WriteMediaSet(
-        argv[1],
-        [](const std::string& path, std::size_t size) { std::printf("wrote %s (%zu bytes)\n", path.c_str(), size); },
-        &error);
+    const auto report = [](const std::string& path, std::size_t size) {
+        std::printf("wrote %s (%zu bytes)\n", path.c_str(), size);
+    };
+    const bool ok = WriteMediaSet(argv[1], report, &error) && WriteSoundSet(argv[1], report, &error);
     if (!ok) {
         std::fprintf(stderr, "fireworks-mediagen: %s\n", error.c_str());
         return 1;

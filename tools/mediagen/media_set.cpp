@@ -12,6 +12,7 @@
 #include "tools/mediagen/ground_image.h"
 #include "tools/mediagen/sea_mesh.h"
 #include "tools/mediagen/smoke_image.h"
+#include "tools/mediagen/sound_synth.h"
 #include "tools/mediagen/x_file_writer.h"
 
 namespace {
@@ -26,6 +27,12 @@ std::vector<std::uint8_t> BuildSea()
 {
     const std::string text = BuildSeaXFile();
     return {text.begin(), text.end()};
+}
+
+template <SoundId Id>
+std::vector<std::uint8_t> BuildSound()
+{
+    return BuildSoundFile(Id);
 }
 
 bool WriteWholeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes, std::string* error)
@@ -74,8 +81,10 @@ std::string BuildSeaXFile()
     return FormatXFile(content);
 }
 
-bool WriteMediaSet(const std::string& folder, const std::function<void(const std::string&, std::size_t)>& written,
-                   std::string* error)
+namespace {
+
+bool WriteFiles(const std::string& folder, const std::vector<MediaFile>& files,
+                const std::function<void(const std::string&, std::size_t)>& written, std::string* error)
 {
     const std::filesystem::path root(folder);
     std::error_code code;
@@ -84,7 +93,7 @@ bool WriteMediaSet(const std::string& folder, const std::function<void(const std
         *error = "cannot use the folder " + folder + (code ? ": " + code.message() : ": not a folder");
         return false;
     }
-    for (const MediaFile& file : MediaFiles()) {
+    for (const MediaFile& file : files) {
         const std::filesystem::path path = root / file.name;
         const std::vector<std::uint8_t> bytes = file.build();
         if (!WriteWholeFile(path, bytes, error)) {
@@ -95,4 +104,28 @@ bool WriteMediaSet(const std::string& folder, const std::function<void(const std
         }
     }
     return true;
+}
+
+} // namespace
+
+const std::vector<MediaFile>& SoundFiles()
+{
+    static const std::vector<MediaFile> files = {
+        {SoundFileNames[0], BuildSound<SoundId::Thump>},      {SoundFileNames[1], BuildSound<SoundId::Whistle>},
+        {SoundFileNames[2], BuildSound<SoundId::BoomLarge>},  {SoundFileNames[3], BuildSound<SoundId::BoomMedium>},
+        {SoundFileNames[4], BuildSound<SoundId::Crack>},      {SoundFileNames[5], BuildSound<SoundId::Crackle>},
+    };
+    return files;
+}
+
+bool WriteMediaSet(const std::string& folder, const std::function<void(const std::string&, std::size_t)>& written,
+                   std::string* error)
+{
+    return WriteFiles(folder, MediaFiles(), written, error);
+}
+
+bool WriteSoundSet(const std::string& folder, const std::function<void(const std::string&, std::size_t)>& written,
+                   std::string* error)
+{
+    return WriteFiles(folder, SoundFiles(), written, error);
 }

@@ -16,10 +16,17 @@ struct MediaFile {
 // "sea.x".
 const std::vector<MediaFile>& MediaFiles();
 
+// The sounds' WAV files, in sound id order.
+const std::vector<MediaFile>& SoundFiles();
+
 // The text of "sea.x".
 std::string BuildSeaXFile();
 
 // Writes every file into folder, creating the folder if needed, and calls written(path, size) after
 // each. Stops at the first failure and returns false with a message naming the path and the cause.
 bool WriteMediaSet(const std::string& folder, const std::function<void(const std::string&, std::size_t)>& written,
+                   std::string* error);
+
+// Writes the sounds' files the same way.
+bool WriteSoundSet(const std::string& folder, const std::function<void(const std::string&, std::size_t)>& written,
                    std::string* error);

@@ -25,6 +25,7 @@
 #include "tools/render/frame_writer.h"
 #include "tools/render/offline_show.h"
 #include "tools/render/render_options.h"
+#include "tools/render/recording.h"
 
 namespace {
 
@@ -159,7 +160,7 @@ void PrintMeasurement(const Tally& before, const Tally& after, double wallSecond
 
 int main(int argc, char** argv)
 {
-    const RenderOptions options = ParseRenderOptions(argc, argv);
+    RenderOptions options = ParseRenderOptions(argc, argv);
     if (!options.error.empty()) {
         std::fprintf(stderr, "fireworks-render: %s\n", options.error.c_str());
         return options.exitCode;
@@ -213,6 +214,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "fireworks-render: cannot make the folder %s\n", options.out.c_str());
         return 1;
     }
+    // Named from where the program was started, before the media folder is entered.
+    for (std::string* path : {&options.video, &options.audio}) {
+        if (!path->empty()) {
+            *path = fs::absolute(*path, ec).string();
+        }
+    }
     if (!EnterMediaFolder(options, argv[0])) {
         std::fprintf(stderr, "fireworks-render: cannot enter the media folder %s\n", options.media.c_str());
         return 1;
@@ -222,6 +229,20 @@ int main(int argc, char** argv)
     if (!show.Open(options.show, error)) {
         std::fprintf(stderr, "fireworks-render: %s\n", error.c_str());
         return 1;
+    }
+    // The sound track and the video, when asked for: the sound mixed on the frames' clock.
+    const bool recording = !options.video.empty() || !options.audio.empty();
+    SoundTrack track;
+    VideoWriter video;
+    const int framesPerSecond = static_cast<int>(std::lround(1.0 / options.step));
+    if (recording && (!track.Open(!options.audio.empty(), error) ||
+                      (!options.video.empty() && !video.Open(options.video, options.show.width,
+                                                             options.show.height, framesPerSecond, error)))) {
+        std::fprintf(stderr, "fireworks-render: %s\n", error.c_str());
+        return 1;
+    }
+    if (recording) {
+        show.SetLaunchSounds(&track.Sounds());
     }
     // After the device is open, so that these handlers are the ones in force.
     std::signal(SIGINT, RequestStop);
@@ -241,6 +262,9 @@ int main(int argc, char** argv)
     for (int frame = 0; frame < frames && StopSignal == 0; ++frame) {
         const float time = static_cast<float>((frame + 1) * options.step);
         // Launches happen between frames, as clicks do; the next update admits them.
+        if (recording) {
+            track.LaunchAt(time - options.step, ListenerFromView(show.View()));
+        }
         for (; next < script.events.size() && script.events[next].time < time; ++next) {
             const ScriptEvent& event = script.events[next];
             if (event.kind == ScriptEvent::Kind::Click) {
@@ -282,10 +306,19 @@ int main(int argc, char** argv)
             }
             ++written;
         }
+        if (recording && !RecordFrame(show, options, time, frame, track, video, error)) {
+            progress.Clear();
+            std::fprintf(stderr, "fireworks-render: %s\n", error.c_str());
+            return 1;
+        }
         done = frame + 1;
         progress.Update(done);
     }
     progress.Clear();
+    if (recording && !FinishRecording(options, done * options.step, track, video, error)) {
+        std::fprintf(stderr, "fireworks-render: %s\n", error.c_str());
+        return 1;
+    }
     if (StopSignal != 0) {
         std::fprintf(stderr, "fireworks-render: stopped by %s after %d of %d frames; the frames written are kept\n",
                      StopSignal == SIGINT ? "Ctrl-C" : "SIGTERM", done, frames);

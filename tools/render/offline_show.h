@@ -36,6 +36,9 @@ public:
     bool Frame(float time, float elapsed, bool bare);
 
     IDirect3DDevice8* Device() const { return device; }
+    // The camera's view, and the sounds told of each launch (null: none).
+    const D3DXMATRIX& View() const { return view; }
+    void SetLaunchSounds(LaunchSounds* sounds) { registry.sounds = sounds; }
     // Waits until the frame is really drawn (the OpenGL device works ahead of its caller).
     void Finish();
     // GL calls issued since the last call (0 when the device is not the OpenGL one).

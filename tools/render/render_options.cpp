@@ -32,10 +32,11 @@ bool ReadNumber(const char* option, const std::string& text, double low, double 
 
 std::string RenderHelpText()
 {
-    char text[2048];
+    char text[4096];
     std::snprintf(text, sizeof text,
                   "usage: fireworks-render [--script FILE] [--out DIR] [--size WxH] [--seconds S] [--step S]\n"
                   "                        [--every N] [--media DIR] [--no-sea] [--software] [--bare] [--measure]\n"
+                  "                        [--video FILE.mp4|FILE.webm] [--audio FILE.wav]\n"
                   "  --script FILE  a show file: lines 'at SECONDS launch ID LX LY LZ BX BY BZ' or\n"
                   "                 'at SECONDS click' (default: one firework of every kind, then three clicks)\n"
                   "  --out DIR      folder for frame_NNNNN.png (default: frames)\n"
@@ -47,6 +48,12 @@ std::string RenderHelpText()
                   "  --measure      also print CPU milliseconds per frame (all threads of the process)\n"
                   "                 before and after the first burst, draws and bytes uploaded per frame\n"
                   "  --bare         clear and present only, to compare frame costs\n"
+                  "  --video FILE   encode the show with its sound: H.264 and AAC for .mp4, VP9 and Opus\n"
+                  "                 for .webm; one frame per step, so the step must divide a second\n"
+                  "                 (--step 0.04 gives 25 frames a second)\n"
+                  "  --audio FILE   write the sound track alone as a 16-bit stereo WAV file\n"
+                  "sound: heard from the camera after its distance over the speed of sound; one world\n"
+                  "       unit is 40 m, so sound crosses about 8.6 units a second.\n"
                   "limits: times and --seconds 0 to %g s, --step %g to %g s, at most %g frames,\n"
                   "        %d launches and clicks in one frame, %d in a script, coordinates within +-%g;\n"
                   "        a script or value beyond them is refused with exit code 1, an unknown option\n"
@@ -76,6 +83,8 @@ RenderOptions ParseRenderOptions(int argc, const char* const* argv)
     app.add_option("--step", step);
     app.add_option("--measure-from", measureFrom);
     app.add_option("--every", every);
+    app.add_option("--video", options.video);
+    app.add_option("--audio", options.audio);
     bool noSea = false;
     app.add_flag("--no-sea", noSea);
     app.add_flag("--software", options.show.software);
@@ -121,6 +130,22 @@ RenderOptions ParseRenderOptions(int argc, const char* const* argv)
             return options;
         }
         options.every = static_cast<int>(value);
+    }
+    if (!options.video.empty()) {
+        const double rate = 1.0 / options.step;
+        const auto ends = [&](const char* tail) {
+            const std::string t(tail);
+            return options.video.size() > t.size() &&
+                   options.video.compare(options.video.size() - t.size(), t.size(), t) == 0;
+        };
+        if (!ends(".mp4") && !ends(".webm")) {
+            options.error = "--video wants a file ending in .mp4 or .webm";
+            return options;
+        }
+        if (std::fabs(rate - std::round(rate)) > 1e-6 * rate) {
+            options.error = "--video wants a --step that divides a second, such as 0.04 for 25 frames a second";
+            return options;
+        }
     }
     options.exitCode = 0;
     return options;

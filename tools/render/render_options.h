@@ -9,6 +9,9 @@ struct RenderOptions {
     std::string script;
     std::string out = "frames";
     std::string media;
+    // The show as a video (.mp4 or .webm) with its sound, and the sound track alone as WAV.
+    std::string video;
+    std::string audio;
     OfflineShowOptions show;
     double seconds = -1.0;
     double step = 0.01;

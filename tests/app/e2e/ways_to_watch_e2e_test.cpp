@@ -155,3 +155,18 @@ TEST_F(WaysToWatchE2eTest, ScreensaverDrawsIntoTheGivenWindowAndEndsOnSigterm)
     EXPECT_EQ(*goneCode, 1);
     EXPECT_NE(gone.Stderr().find("cannot draw into the X window"), std::string::npos) << gone.Stderr();
 }
+
+TEST_F(WaysToWatchE2eTest, SoundWithoutAnAudioDeviceWarnsOnceAndTheShowGoesOn)
+{
+    std::vector<std::string> environment = Environment();
+    environment.push_back("SDL_AUDIODRIVER=no-such-driver");
+    ASSERT_TRUE(show.Start({FIREWORKS_PROGRAM, "--sound", "--auto", "--seed", "4"}, environment));
+    const unsigned long window = x.WindowOfProcess(show.Pid(), 15000);
+    ASSERT_NE(window, 0ul) << show.Stderr();
+    ASSERT_TRUE(show.WaitForLine("auto launch", 15s)) << show.Stderr();
+    EXPECT_GT(BrightestSky(window, 3s), 150);
+    show.Terminate(5s);
+    const std::string errors = show.Stderr();
+    EXPECT_NE(errors.find("fireworks: no sound ("), std::string::npos) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+}

@@ -1,0 +1,74 @@
+// The show with sound: the audio device, the listener at the camera and the sound commands.
+#include <cstdio>
+
+#include "app/show_app.h"
+#include "app/show_audio.h"
+#include "app/show_trace.h"
+
+namespace {
+
+ShowAudio* Audio()
+{
+    return static_cast<ShowApp*>(AppFramework::Instance())->audio;
+}
+
+void SetMuted(bool muted)
+{
+    if (ShowAudio* audio = Audio()) {
+        audio->mixer.SetMuted(muted);
+        ShowTrace("sound %s", muted ? "off" : "on");
+    }
+}
+
+void SoundToggleCommand()
+{
+    if (ShowAudio* audio = Audio()) {
+        SetMuted(!audio->mixer.Muted());
+    }
+}
+
+void SoundOnCommand()
+{
+    SetMuted(false);
+}
+
+void SoundOffCommand()
+{
+    SetMuted(true);
+}
+
+} // namespace
+
+void ShowApp::EnableSound()
+{
+    static ShowAudio output;
+    std::string error;
+    if (!output.Open(error)) {
+        std::fprintf(stderr, "fireworks: no sound (%s); the show goes on silent\n", error.c_str());
+        return;
+    }
+    audio = &output;
+    fireworkTypes.sounds = &output.sounds;
+    const struct {
+        const char* name;
+        CommandHandler handler;
+    } actions[] = {{"SoundToggle", &SoundToggleCommand}, {"SoundOn", &SoundOnCommand}, {"SoundOff", &SoundOffCommand}};
+    for (const auto& action : actions) {
+        for (CommandEntry& entry : commands.commands) {
+            if (entry.name == action.name) {
+                entry.handler = action.handler;
+                break;
+            }
+        }
+    }
+    commands.BindKey('N', "SoundToggle");
+}
+
+void ShowApp::StopSound()
+{
+    if (audio != nullptr) {
+        fireworkTypes.sounds = nullptr;
+        audio->Close();
+        audio = nullptr;
+    }
+}

@@ -1,0 +1,51 @@
+// Opening the audio device and handing its callback to the mixer.
+#include "app/show_audio.h"
+
+#include <SDL.h>
+
+namespace {
+
+void FillAudio(void* user, Uint8* stream, int length)
+{
+    // The device was opened for 32-bit float stereo, so a frame is eight bytes.
+    static_cast<SoundMixer*>(user)->Mix(reinterpret_cast<float*>(stream), length / 8);
+}
+
+} // namespace
+
+bool ShowAudio::Open(std::string& error)
+{
+    if (!mixer.LoadSounds("", error)) {
+        return false;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        error = SDL_GetError();
+        return false;
+    }
+    SDL_AudioSpec wanted{};
+    wanted.freq = SoundSampleRate;
+    wanted.format = AUDIO_F32SYS;
+    wanted.channels = 2;
+    wanted.samples = 1024;
+    wanted.callback = FillAudio;
+    wanted.userdata = &mixer;
+    SDL_AudioSpec got{};
+    // No changes allowed: SDL converts to what the device really plays.
+    device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &got, 0);
+    if (device == 0) {
+        error = SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    SDL_PauseAudioDevice(device, 0);
+    return true;
+}
+
+void ShowAudio::Close()
+{
+    if (device != 0) {
+        SDL_CloseAudioDevice(device);
+        device = 0;
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+}
