@@ -4,10 +4,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <utility>
-#include <system_error>
 #include <thread>
 
 #include <pthread.h>
@@ -21,20 +19,6 @@
 #include "resources/program_resources.h"
 
 namespace {
-
-// The effect textures are read from the working folder. Started from elsewhere (a desktop menu, a
-// terminal in the home folder), the show works in its media folder instead; it writes no files.
-void EnterMediaFolder()
-{
-    std::error_code error;
-    if (std::filesystem::exists("Star.bmp", error)) {
-        return;
-    }
-    const std::filesystem::path folder = RegistryMediaFolder();
-    if (!folder.empty() && std::filesystem::exists(folder / "Star.bmp", error)) {
-        std::filesystem::current_path(folder, error);
-    }
-}
 
 // SIGTERM ends the show as closing its window does. The signal is blocked in every thread and taken
 // by one waiting thread, which posts WM_CLOSE: no work happens in a signal handler.

@@ -2,6 +2,8 @@
 #include "media/media_lookup.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <cstring>
 
 #include "d3dx/d3dx_texture.h"
@@ -81,6 +83,20 @@ HRESULT LocateMediaFile(char* outPath, const char* name)
         outPath[0] = '\0';
     }
     return E_FAIL;
+}
+
+bool EnterMediaFolder()
+{
+    std::error_code error;
+    if (std::filesystem::exists("Star.bmp", error)) {
+        return true;
+    }
+    const std::filesystem::path folder = RegistryMediaFolder();
+    if (folder.empty() || !std::filesystem::exists(folder / "Star.bmp", error)) {
+        return true;
+    }
+    std::filesystem::current_path(folder, error);
+    return !error;
 }
 
 HRESULT LoadMediaTexture(IDirect3DDevice8* device, const char* name, IDirect3DTexture8** texture, D3DFORMAT format)

@@ -16,6 +16,11 @@ const char* RegistryMediaFolder();
 // argument. A path that does not fit in MAX_PATH counts as not found.
 HRESULT LocateMediaFile(char* outPath, const char* name);
 
+// The effect textures are read from the working folder: a program started elsewhere (a desktop menu,
+// another folder) works in the media folder instead. Nothing changes when "Star.bmp" is in the current
+// folder or the media folder lacks it; false when changing folder failed.
+bool EnterMediaFolder();
+
 // Creates a managed texture of the located file with the image's size, a full mip chain and point
 // filtering with mirrored edges; the result is the texture loader's.
 HRESULT LoadMediaTexture(IDirect3DDevice8* device, const char* name, IDirect3DTexture8** texture, D3DFORMAT format);

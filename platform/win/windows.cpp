@@ -474,7 +474,10 @@ BOOL GetClientRect(HWND window, RECT* rect)
     return TRUE;
 }
 
-BOOL ScreenToClient(HWND window, POINT* point)
+namespace {
+
+// Moves a point between screen and client coordinates: direction +1 adds the client origin, -1 takes it away.
+BOOL ShiftByClientOrigin(HWND window, POINT* point, int direction)
 {
     const WindowRecord* record = FindWindowRecord(window);
     if (record == nullptr || point == nullptr) {
@@ -484,25 +487,16 @@ BOOL ScreenToClient(HWND window, POINT* point)
     int y = 0;
     SDL_GetWindowPosition(record->sdl, &x, &y);
     const POINT origin = ClientOriginOf(x, y, BarHeightOf(*record));
-    point->x -= origin.x;
-    point->y -= origin.y;
+    point->x += direction * origin.x;
+    point->y += direction * origin.y;
     return TRUE;
 }
 
-BOOL ClientToScreen(HWND window, POINT* point)
-{
-    const WindowRecord* record = FindWindowRecord(window);
-    if (record == nullptr || point == nullptr) {
-        return FALSE;
-    }
-    int x = 0;
-    int y = 0;
-    SDL_GetWindowPosition(record->sdl, &x, &y);
-    const POINT origin = ClientOriginOf(x, y, BarHeightOf(*record));
-    point->x += origin.x;
-    point->y += origin.y;
-    return TRUE;
-}
+} // namespace
+
+BOOL ScreenToClient(HWND window, POINT* point) { return ShiftByClientOrigin(window, point, -1); }
+
+BOOL ClientToScreen(HWND window, POINT* point) { return ShiftByClientOrigin(window, point, +1); }
 
 BOOL SetWindowTextA(HWND window, LPCSTR text)
 {

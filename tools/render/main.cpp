@@ -97,26 +97,14 @@ private:
 };
 
 // The media are looked up in the current folder, as the show does: go where they are.
-bool EnterMediaFolder(const RenderOptions& options, const char* argv0)
+bool EnterMediaFolder(const RenderOptions& options)
 {
-    namespace fs = std::filesystem;
+    if (options.media.empty()) {
+        return ::EnterMediaFolder();
+    }
     std::error_code ec;
-    if (!options.media.empty()) {
-        fs::current_path(options.media, ec);
-        return !ec;
-    }
-    if (fs::exists("Star.bmp")) {
-        return true;
-    }
-    // Beside the program in a build, or in the installed media folder.
-    const fs::path candidates[] = {fs::absolute(argv0, ec).parent_path(), fs::path(RegistryMediaFolder())};
-    for (const fs::path& folder : candidates) {
-        if (!folder.empty() && fs::exists(folder / "Star.bmp", ec)) {
-            fs::current_path(folder, ec);
-            return !ec;
-        }
-    }
-    return true;
+    std::filesystem::current_path(options.media, ec);
+    return !ec;
 }
 
 // CPU time of the whole process (the rasteriser's threads included), in seconds.
@@ -220,7 +208,7 @@ int main(int argc, char** argv)
             *path = fs::absolute(*path, ec).string();
         }
     }
-    if (!EnterMediaFolder(options, argv[0])) {
+    if (!EnterMediaFolder(options)) {
         std::fprintf(stderr, "fireworks-render: cannot enter the media folder %s\n", options.media.c_str());
         return 1;
     }

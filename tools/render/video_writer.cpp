@@ -14,6 +14,7 @@ extern "C" {
 #include <vector>
 
 #include "sound/sound_names.h"
+#include "tools/render/frame_writer.h"
 
 struct VideoWriter::State {
     AVFormatContext* format = nullptr;
@@ -207,29 +208,25 @@ bool VideoWriter::Open(const std::string& path, int width, int height, int frame
 bool VideoWriter::AddFrame(IDirect3DDevice8* device, std::string& error)
 {
     State& s = *state;
-    IDirect3DSurface8* surface = nullptr;
-    if (FAILED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface)) || surface == nullptr) {
-        error = "the back buffer cannot be read";
-        return false;
+    int made = 0;
+    {
+        const BackBufferLock frame(device);
+        if (!frame.Ok(error)) {
+            return false;
+        }
+        if (static_cast<int>(frame.Desc().Width) != s.video->width ||
+            static_cast<int>(frame.Desc().Height) != s.video->height) {
+            error = "the back buffer is not at the video's size";
+            return false;
+        }
+        // X8R8G8B8 words are B, G, R, X bytes in memory, rows top first.
+        const std::uint8_t* source[1] = {frame.Row(0)};
+        const int stride[1] = {frame.Pitch()};
+        made = av_frame_make_writable(s.picture);
+        if (made >= 0) {
+            sws_scale(s.scale, source, stride, 0, s.video->height, s.picture->data, s.picture->linesize);
+        }
     }
-    D3DSURFACE_DESC desc{};
-    surface->GetDesc(&desc);
-    D3DLOCKED_RECT locked{};
-    if (static_cast<int>(desc.Width) != s.video->width || static_cast<int>(desc.Height) != s.video->height ||
-        FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
-        surface->Release();
-        error = "the back buffer cannot be locked at the video's size";
-        return false;
-    }
-    // X8R8G8B8 words are B, G, R, X bytes in memory, rows top first.
-    const std::uint8_t* source[1] = {static_cast<const std::uint8_t*>(locked.pBits)};
-    const int stride[1] = {locked.Pitch};
-    const int made = av_frame_make_writable(s.picture);
-    if (made >= 0) {
-        sws_scale(s.scale, source, stride, 0, s.video->height, s.picture->data, s.picture->linesize);
-    }
-    surface->UnlockRect();
-    surface->Release();
     if (made < 0) {
         error = Describe("the picture", made);
         return false;
