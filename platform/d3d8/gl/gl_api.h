@@ -62,6 +62,7 @@
     X(GenVertexArrays, PFNGLGENVERTEXARRAYSPROC)                   \
     X(GetError, PFNGLGETERRORPROC)                                 \
     X(GetFloatv, PFNGLGETFLOATVPROC)                               \
+    X(GetFramebufferAttachmentParameteriv, PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVPROC) \
     X(GetIntegerv, PFNGLGETINTEGERVPROC)                           \
     X(GetProgramInfoLog, PFNGLGETPROGRAMINFOLOGPROC)               \
     X(GetProgramiv, PFNGLGETPROGRAMIVPROC)                         \

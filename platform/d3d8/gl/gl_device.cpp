@@ -69,6 +69,7 @@ HRESULT GlDevice::Create(const D3DCAPS8& caps, D3DPRESENT_PARAMETERS* parameters
         return D3DERR_NOTAVAILABLE;
     }
     created->UpdateDrawableSize();
+    created->SelectDrawTarget();
     *parameters = completed;
     *device = created;
     return D3D_OK;
@@ -140,6 +141,21 @@ void GlDevice::InitGl()
     }
     if (range[1] > 0.0f && range[1] < largestPointSize) {
         largestPointSize = range[1];
+    }
+    // A window without depth (or stencil) bits is never drawn into directly.
+    GLint depthType = GL_NONE;
+    GLint stencilType = GL_NONE;
+    FW_GL(cache, gl::GetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH,
+                                                        GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &depthType));
+    FW_GL(cache, gl::GetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_STENCIL,
+                                                        GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &stencilType));
+    if (depthType != GL_NONE) {
+        FW_GL(cache, gl::GetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH,
+                                                            GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &windowDepthBits));
+    }
+    if (stencilType != GL_NONE) {
+        FW_GL(cache, gl::GetFramebufferAttachmentParameteriv(
+                         GL_DRAW_FRAMEBUFFER, GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &windowStencilBits));
     }
     doomed.reserve(64);
     readRow.reserve(4096);
@@ -372,6 +388,7 @@ HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
     }
     loss = Loss::None;
     UpdateDrawableSize();
+    SelectDrawTarget();
     return D3D_OK;
 }
 
@@ -386,7 +403,7 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
     }
     PresentToWindow();
     SDL_GL_SwapWindow(window);
-    FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, frameBuffer));
+    FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, drawTarget));
     DeleteGarbage();
     return D3D_OK;
 }
@@ -414,9 +431,13 @@ HRESULT GlDevice::ReadBackBuffer(BYTE* bits, INT pitch, UINT width, UINT height,
     }
     UpdateDrawableSize();
     const UINT bytesPerPixel = D3DFormatBytesPerPixel(format);
-    // The offscreen back buffer is read; GL counts rows from the bottom.
+    // The back buffer is read where the frame was drawn; GL counts rows from the bottom, and the
+    // window's client area is its bottom rows.
     const GLint bottom = drawableHeight - static_cast<GLint>(height);
-    FW_GL(cache, gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
+    FW_GL(cache, gl::BindFramebuffer(GL_READ_FRAMEBUFFER, drawTarget));
+    if (drawTarget == 0) {
+        FW_GL(cache, gl::ReadBuffer(GL_BACK));
+    }
     FW_GL(cache, gl::PixelStorei(GL_PACK_ROW_LENGTH, pitch / static_cast<INT>(bytesPerPixel)));
     FW_GL(cache, gl::ReadPixels(0, bottom, static_cast<GLsizei>(width), static_cast<GLsizei>(height), glFormat,
                                glType, bits));
@@ -439,7 +460,11 @@ HRESULT GlDevice::BeginScene()
 {
     const HRESULT result = DeviceFrontEnd::BeginScene();
     if (SUCCEEDED(result)) {
+        ContextScope scope(*this);
         UpdateDrawableSize();
+        if (scope.Ready()) {
+            SelectDrawTarget();
+        }
     }
     return result;
 }

@@ -40,6 +40,10 @@ public:
     // Copies the back buffer into memory, top row first, in the back buffer's format.
     HRESULT ReadBackBuffer(BYTE* bits, INT pitch, UINT width, UINT height, D3DFORMAT format);
 
+    // Whether frames may be drawn straight into the window when it is the back buffer's size (the
+    // default); off, every frame goes through the offscreen buffer and Present's copy.
+    void AllowWindowBackBuffer(bool allowed) { windowBackBufferAllowed = allowed; }
+
     // Where SetCursorPosition last put the device's own cursor (this device never draws one).
     POINT CursorPosition() const { return POINT{cursorX, cursorY}; }
 
@@ -106,6 +110,10 @@ private:
     void InitGl();
     void MarkDirty(std::uint32_t groups);
     void UpdateDrawableSize();
+    // Draws go straight into the window when its client area is the back buffer's size; otherwise
+    // into the offscreen buffer, which Present copies (stretched or letterboxed).
+    bool WindowCanBeBackBuffer() const;
+    void SelectDrawTarget();
     void DeleteGarbage();
 
     // Checks a draw against its vertex format and buffer; the layout is filled on success.
@@ -168,6 +176,12 @@ private:
     std::vector<BYTE> readRow;
 
     GLuint frameBuffer = 0;
+    // The frame buffer this frame draws into: frameBuffer, or 0 for the window's own.
+    GLuint drawTarget = 0;
+    // Depth and stencil bits of the window's own buffers, read once.
+    bool windowBackBufferAllowed = true;
+    GLint windowDepthBits = 0;
+    GLint windowStencilBits = 0;
     GLuint colorBuffer = 0;
     GLuint depthBuffer = 0;
     // Menu bar and popup images from the window layer, uploaded when their version changes.

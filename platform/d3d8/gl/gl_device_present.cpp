@@ -1,5 +1,6 @@
-// The GL device's render target and presentation: the offscreen frame buffer every draw goes to, and
-// Present's copy of it into the window (client area or letterboxed full screen) under the menus.
+// The GL device's render target and presentation: the window's own buffers when its client area is
+// the back buffer's size, else an offscreen frame buffer that Present copies into the window (client
+// area, stretched, or letterboxed full screen); the menus go on top either way.
 #include "platform/d3d8/gl/gl_device.h"
 
 #include "platform/d3d8/gl/gl_present_target.h"
@@ -55,7 +56,8 @@ bool GlDevice::CreateRenderTarget()
     cache.ClearDepth(1.0f);
     cache.ClearStencil(0);
     FW_GL(cache, gl::Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
-    dirty |= DirtyRenderStates;
+    drawTarget = frameBuffer;
+    dirty |= DirtyRenderStates | DirtyViewport;
     return true;
 }
 
@@ -76,6 +78,37 @@ void GlDevice::DeleteRenderTarget()
     }
 }
 
+bool GlDevice::WindowCanBeBackBuffer() const
+{
+    if (!windowBackBufferAllowed || !presentation.EnableAutoDepthStencil) {
+        // The window's depth buffer would test draws that the platform leaves untested.
+        return false;
+    }
+    const D3DFORMAT depth = presentation.AutoDepthStencilFormat;
+    const bool stencil = depth == D3DFMT_D24S8 || depth == D3DFMT_D15S1 || depth == D3DFMT_D24X4S4;
+    const GLint depthBits = depth == D3DFMT_D16 || depth == D3DFMT_D16_LOCKABLE || depth == D3DFMT_D15S1 ? 16 : 24;
+    if (windowDepthBits < depthBits || (stencil && windowStencilBits < 8)) {
+        return false;
+    }
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(window, &width, &height);
+    const auto* overlay = static_cast<const WindowOverlay*>(SDL_GetWindowData(window, WindowOverlayDataName));
+    const int bar = presentation.Windowed && overlay != nullptr ? overlay->BarHeight() : 0;
+    return width == static_cast<int>(presentation.BackBufferWidth) &&
+           height == static_cast<int>(presentation.BackBufferHeight) + bar;
+}
+
+void GlDevice::SelectDrawTarget()
+{
+    const GLuint target = WindowCanBeBackBuffer() ? 0 : frameBuffer;
+    if (target != drawTarget) {
+        drawTarget = target;
+        FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, drawTarget));
+        dirty |= DirtyViewport | DirtyRenderStates;
+    }
+}
+
 void GlDevice::PresentToWindow()
 {
     int width = 0;
@@ -88,6 +121,8 @@ void GlDevice::PresentToWindow()
     const PresentRect target = presentation.Windowed ? ClientPresentRect(width, height, bar)
                                                      : LetterboxRect(sourceWidth, sourceHeight, width, height);
 
+    // Drawn straight into the window: only the bar strip and the menus are left to do.
+    const bool direct = drawTarget == 0;
     FW_GL(cache, gl::BindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer));
     FW_GL(cache, gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
     // Only what the copy leaves uncovered is cleared: a full-window clear costs as much as the copy
@@ -104,7 +139,7 @@ void GlDevice::PresentToWindow()
     }
     // The copy must not be clipped by the scene's last state.
     cache.Enable(GlStateCache::SwitchScissorTest, false);
-    if (target.width > 0 && target.height > 0) {
+    if (!direct && target.width > 0 && target.height > 0) {
         const bool sameSize = target.width == sourceWidth && target.height == sourceHeight;
         // GL rows count from the bottom in both buffers.
         FW_GL(cache, gl::BlitFramebuffer(0, 0, sourceWidth, sourceHeight, target.x,
