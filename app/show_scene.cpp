@@ -18,6 +18,9 @@ DWORD FloatBits(float value)
 
 const D3DXMATRIX Identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
+// Eye depth where the fog turns the sea fully black.
+constexpr float SeaFogEnd = 20.0f;
+
 } // namespace
 
 D3DLIGHT8 SceneLight(float b)
@@ -73,7 +76,7 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
     // The sea is lit by the flashes of the previous frame: the flash pass below recomputes the brightness.
     device->SetRenderState(D3DRS_FOGENABLE, TRUE);
     device->SetRenderState(D3DRS_FOGSTART, FloatBits(10.0f));
-    device->SetRenderState(D3DRS_FOGEND, FloatBits(20.0f));
+    device->SetRenderState(D3DRS_FOGEND, FloatBits(SeaFogEnd));
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     device->LightEnable(0, TRUE);
     const D3DLIGHT8 light = SceneLight(FlashBrightness);
@@ -83,7 +86,14 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
 
     // The effects expect the identity world transform, which the sea restores after its frames.
     if (sea != nullptr) {
+        // Beyond the fog's end the sea is as black as the cleared sky: a plane there leaves it undrawn.
+        // It keeps eye depth up to the fog's end: depth = x V's third column, 1 = x V's fourth.
+        const float seaPlane[4] = {SeaFogEnd * view._14 - view._13, SeaFogEnd * view._24 - view._23,
+                                   SeaFogEnd * view._34 - view._33, SeaFogEnd * view._44 - view._43};
+        device->SetClipPlane(0, seaPlane);
+        device->SetRenderState(D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0);
         sea->Draw(device, &Identity);
+        device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
     } else {
         device->SetTransform(D3DTS_WORLD, &Identity);
     }

@@ -82,6 +82,10 @@ public:
     virtual HRESULT GetLight(DWORD index, D3DLIGHT8* light) = 0;
     virtual HRESULT LightEnable(DWORD index, BOOL enable) = 0;
     virtual HRESULT GetLightEnable(DWORD index, BOOL* enable) = 0;
+    // A user clip plane a, b, c, d in world space: points with a x + b y + c z + d < 0 are clipped
+    // while D3DRS_CLIPPLANEENABLE has the plane's bit.
+    virtual HRESULT SetClipPlane(DWORD index, const float* plane) = 0;
+    virtual HRESULT GetClipPlane(DWORD index, float* plane) = 0;
     virtual HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) = 0;
     virtual HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) = 0;
 

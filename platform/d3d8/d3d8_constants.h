@@ -157,6 +157,9 @@ enum D3DRENDERSTATETYPE : std::int32_t {
 // One past the largest render state: device state arrays are indexed by the enum itself.
 constexpr int D3DRS_MAX = 172;
 
+// D3DRS_CLIPPLANEENABLE bits: plane i is 1 << i.
+constexpr DWORD D3DCLIPPLANE0 = 1u << 0;
+
 enum D3DTEXTURESTAGESTATETYPE : std::int32_t {
     D3DTSS_COLOROP = 1,
     D3DTSS_COLORARG1 = 2,

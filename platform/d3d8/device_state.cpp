@@ -106,6 +106,9 @@ void FillDefaultDeviceState(DeviceState& state, const D3DPRESENT_PARAMETERS& par
         state.lights[i].Direction = {0.0f, 0.0f, 1.0f};
         state.lightEnabled[i] = FALSE;
     }
+    for (ClipPlane& plane : state.clipPlanes) {
+        plane = {};
+    }
     state.material = {};
     state.viewport = {0, 0, parameters.BackBufferWidth, parameters.BackBufferHeight, 0.0f, 1.0f};
     state.streamSource = nullptr;

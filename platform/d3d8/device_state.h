@@ -7,6 +7,13 @@
 // Lights a device keeps; indices from 0 to DeviceLightCount - 1.
 constexpr int DeviceLightCount = 8;
 
+// User clip planes a device keeps.
+constexpr int DeviceClipPlaneCount = 6;
+
+struct ClipPlane {
+    float abcd[4];
+};
+
 // Transform slots: view, projection, texture 0..7, world.
 constexpr int DeviceTransformCount = 11;
 
@@ -26,6 +33,7 @@ struct DeviceState {
     D3DMATRIX transforms[DeviceTransformCount];
     D3DLIGHT8 lights[DeviceLightCount];
     BOOL lightEnabled[DeviceLightCount];
+    ClipPlane clipPlanes[DeviceClipPlaneCount];
     D3DMATERIAL8 material;
     D3DVIEWPORT8 viewport;
     // Bound objects each hold one reference taken by whoever stored them.

@@ -49,6 +49,7 @@ D3DCAPS8 DeviceFrontEnd::DefaultCaps()
     deviceCaps.MaxTextureBlendStages = D3DMAX_TEXTURE_STAGES;
     deviceCaps.MaxSimultaneousTextures = D3DMAX_TEXTURE_STAGES;
     deviceCaps.MaxActiveLights = DeviceLightCount;
+    deviceCaps.MaxUserClipPlanes = DeviceClipPlaneCount;
     deviceCaps.MaxPointSize = 64.0f;
     deviceCaps.MaxPrimitiveCount = 0xFFFFF;
     deviceCaps.MaxVertexIndex = 0xFFFFF;
@@ -377,6 +378,27 @@ HRESULT DeviceFrontEnd::GetLightEnable(DWORD index, BOOL* enable)
         return D3DERR_INVALIDCALL;
     }
     *enable = deviceState.lightEnabled[index];
+    return D3D_OK;
+}
+
+HRESULT DeviceFrontEnd::SetClipPlane(DWORD index, const float* plane)
+{
+    if (index >= DeviceClipPlaneCount || plane == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    Store(Target().clipPlanes[index], ClipPlane{{plane[0], plane[1], plane[2], plane[3]}}, StateGroup::ClipPlanes);
+    if (StateBlockMask* mask = Recording()) {
+        mask->clipPlanes[index] = true;
+    }
+    return D3D_OK;
+}
+
+HRESULT DeviceFrontEnd::GetClipPlane(DWORD index, float* plane)
+{
+    if (index >= DeviceClipPlaneCount || plane == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    std::memcpy(plane, deviceState.clipPlanes[index].abcd, sizeof(ClipPlane::abcd));
     return D3D_OK;
 }
 

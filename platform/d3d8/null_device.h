@@ -58,6 +58,8 @@ public:
     HRESULT GetLight(DWORD index, D3DLIGHT8* light) override;
     HRESULT LightEnable(DWORD index, BOOL enable) override;
     HRESULT GetLightEnable(DWORD index, BOOL* enable) override;
+    HRESULT SetClipPlane(DWORD index, const float* plane) override;
+    HRESULT GetClipPlane(DWORD index, float* plane) override;
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
     HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
 
@@ -95,7 +97,17 @@ public:
 
 protected:
     // The parts of the state a change touches, for a device that mirrors the state elsewhere.
-    enum class StateGroup { Transforms, Viewport, Material, Lights, RenderStates, TextureStage, VertexInput, All };
+    enum class StateGroup {
+        Transforms,
+        Viewport,
+        Material,
+        Lights,
+        ClipPlanes,
+        RenderStates,
+        TextureStage,
+        VertexInput,
+        All
+    };
     // Called after a setter gave the live state (not a block being recorded) a different value; with
     // All after a state block was applied or a reset restored the defaults. stage: the texture stage
     // of a TextureStage change, else 0.

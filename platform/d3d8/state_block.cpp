@@ -33,6 +33,11 @@ void CopyRecordedStates(const StateBlockMask& mask, const DeviceState& from, Dev
             to.lightEnabled[i] = from.lightEnabled[i];
         }
     }
+    for (int i = 0; i < DeviceClipPlaneCount; ++i) {
+        if (mask.clipPlanes[i]) {
+            to.clipPlanes[i] = from.clipPlanes[i];
+        }
+    }
     if (mask.material) {
         to.material = from.material;
     }

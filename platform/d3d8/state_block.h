@@ -14,6 +14,7 @@ struct StateBlockMask {
     bool transforms[DeviceTransformCount];
     bool lights[DeviceLightCount];
     bool lightEnabled[DeviceLightCount];
+    bool clipPlanes[DeviceClipPlaneCount];
     bool material;
     bool viewport;
     bool streamSource;

@@ -536,6 +536,8 @@ void GlDevice::StateChanged(StateGroup group, DWORD stage)
     case StateGroup::Viewport: MarkDirty(DirtyViewport); break;
     case StateGroup::Material: MarkDirty(DirtyMaterial); break;
     case StateGroup::Lights: MarkDirty(DirtyLights); break;
+    // Planes are sent in model space, so they follow the world transform's group.
+    case StateGroup::ClipPlanes: MarkDirty(DirtyTransforms); break;
     case StateGroup::RenderStates: MarkDirty(DirtyRenderStates); break;
     // Only stage 0 is drawn.
     case StateGroup::TextureStage: MarkDirty(stage == 0 ? DirtySampler : 0u); break;

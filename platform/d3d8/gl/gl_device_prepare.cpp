@@ -100,9 +100,14 @@ HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layou
     }
     UploadUniforms();
     dirty = 0;
-    const GLuint program = programs.ProgramFor(ShaderKeyFor(state, layout, type, texture != nullptr), cache);
+    const GlShaderKey key = ShaderKeyFor(state, layout, type, texture != nullptr);
+    const GLuint program = programs.ProgramFor(key, cache);
     if (program == 0) {
         return D3DERR_DRIVERINTERNALERROR;
+    }
+    for (int plane = 0; plane < DeviceClipPlaneCount; ++plane) {
+        cache.Enable(static_cast<GlStateCache::Switch>(GlStateCache::SwitchClipPlane0 + plane),
+                     (key.clipPlanes >> plane) & 1u);
     }
     cache.UseProgram(program);
     return D3D_OK;
@@ -234,6 +239,15 @@ void GlDevice::FillTransformUniforms()
         ++count;
     }
     uniforms.lightCount[0] = count;
+    // World-space planes met in model space: a x_world = (a W) x_model, with W's rows.
+    const D3DMATRIX& world = state.transforms[TransformSlot(D3DTS_WORLD)];
+    for (int i = 0; i < DeviceClipPlaneCount; ++i) {
+        const float* p = state.clipPlanes[i].abcd;
+        for (int row = 0; row < 4; ++row) {
+            uniforms.clipPlane[i][row] =
+                world.m[row][0] * p[0] + world.m[row][1] * p[1] + world.m[row][2] * p[2] + world.m[row][3] * p[3];
+        }
+    }
     NoteUniforms(uniforms.worldView, offsetof(GlFixedUniforms, viewport));
     NoteUniforms(uniforms.lightCount, sizeof(GlFixedUniforms) - offsetof(GlFixedUniforms, lightCount));
 }

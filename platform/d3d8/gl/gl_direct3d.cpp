@@ -222,6 +222,7 @@ HRESULT GlDirect3D::GetDeviceCaps(UINT adapter, D3DDEVTYPE deviceType, D3DCAPS8*
     result.MaxPrimitiveCount = 0xFFFFF;
     result.MaxVertexIndex = 0xFFFFFF;
     result.MaxActiveLights = 8;
+    result.MaxUserClipPlanes = DeviceClipPlaneCount;
     *caps = result;
     return HasDeviceType(deviceType) ? D3D_OK : D3DERR_NOTAVAILABLE;
 }

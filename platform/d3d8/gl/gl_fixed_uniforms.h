@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/d3d8/device_state.h"
+
 // Lights the shader loops over.
 constexpr int GlMaxLights = 8;
 
@@ -38,6 +40,8 @@ struct GlFixedUniforms {
     float lightAmbient[GlMaxLights][4];
     // a0, a1, a2, range.
     float lightAttenuation[GlMaxLights][4];
+    // The user clip planes in the vertices' own (model) space.
+    float clipPlane[DeviceClipPlaneCount][4];
 };
 
 static_assert(sizeof(GlFixedUniforms) % 16 == 0, "std140 rows");

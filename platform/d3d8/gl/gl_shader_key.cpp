@@ -48,6 +48,7 @@ std::uint64_t GlShaderKey::Pack() const
     put(alphaOp, 4);
     put(alphaArg1, 5);
     put(alphaArg2, 5);
+    put(clipPlanes, DeviceClipPlaneCount);
     return bits;
 }
 
@@ -76,6 +77,7 @@ GlShaderKey ShaderKeyFor(const DeviceState& state, const GlVertexLayout& layout,
     key.pointSprite = key.points && rs[D3DRS_POINTSPRITEENABLE] != FALSE;
     key.pointScale = key.points && !layout.pretransformed && rs[D3DRS_POINTSCALEENABLE] != FALSE;
     key.textureBound = textureBound;
+    key.clipPlanes = layout.pretransformed ? 0 : static_cast<std::uint8_t>(rs[D3DRS_CLIPPLANEENABLE] & 0x3Fu);
     if (rs[D3DRS_ALPHATESTENABLE] != FALSE) {
         const DWORD func = rs[D3DRS_ALPHAFUNC];
         key.alphaFunc = static_cast<std::uint8_t>(func >= D3DCMP_NEVER && func <= D3DCMP_ALWAYS ? func : D3DCMP_ALWAYS);

@@ -26,6 +26,8 @@ struct GlShaderKey {
     bool textureBound;
     // 0 when the alpha test is off, else the D3DCMP function.
     std::uint8_t alphaFunc;
+    // Bit i: user clip plane i is on (never for pre-transformed vertices).
+    std::uint8_t clipPlanes;
     // Stage 0: operation (D3DTOP_*) and arguments (source in bits 0..2, complement 8, alpha replicate 16).
     std::uint8_t colorOp;
     std::uint8_t colorArg1;

@@ -27,6 +27,7 @@ layout(std140) uniform FixedFunction {
     vec4 lightDiffuse[8];
     vec4 lightAmbient[8];
     vec4 lightAttenuation[8];
+    vec4 clipPlane[6];
 };
 )";
 
@@ -89,7 +90,16 @@ std::string VertexShaderSource(const GlShaderKey& key)
          "layout(location = 4) in vec2 inTexCoord;\n";
     s += flat + "out vec4 vDiffuse;\n";
     s += "out vec2 vTexCoord;\nout float vEyeDepth;\n";
+    if (key.clipPlanes != 0) {
+        s += "out float gl_ClipDistance[6];\n";
+    }
     s += "void main() {\n";
+    for (int plane = 0; plane < DeviceClipPlaneCount; ++plane) {
+        if ((key.clipPlanes >> plane) & 1u) {
+            const std::string i = std::to_string(plane);
+            s += "    gl_ClipDistance[" + i + "] = dot(vec4(inPosition.xyz, 1.0), clipPlane[" + i + "]);\n";
+        }
+    }
     if (key.pretransformed) {
         // Pixels from the viewport's top-left with centres on integers; rhw gives back w for
         // perspective-correct interpolation.

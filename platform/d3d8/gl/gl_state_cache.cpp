@@ -3,7 +3,10 @@
 
 namespace {
 
-constexpr GLenum SwitchCap[] = {GL_DEPTH_TEST, GL_CULL_FACE, GL_BLEND, GL_SCISSOR_TEST};
+constexpr GLenum SwitchCap[] = {GL_DEPTH_TEST,      GL_CULL_FACE,       GL_BLEND,           GL_SCISSOR_TEST,
+                                 GL_CLIP_DISTANCE0,  GL_CLIP_DISTANCE1,  GL_CLIP_DISTANCE2,  GL_CLIP_DISTANCE3,
+                                 GL_CLIP_DISTANCE4,  GL_CLIP_DISTANCE5};
+static_assert(sizeof(SwitchCap) / sizeof(SwitchCap[0]) == GlStateCache::SwitchCount);
 
 // Not a value GL accepts anywhere, so any real value differs from it.
 constexpr GLenum UnknownEnum = 0xFFFFFFFFu;

@@ -18,7 +18,15 @@ struct GlStats {
 class GlStateCache {
 public:
     // Switches that the device turns on and off.
-    enum Switch { SwitchDepthTest, SwitchCullFace, SwitchBlend, SwitchScissorTest, SwitchCount };
+    enum Switch {
+        SwitchDepthTest,
+        SwitchCullFace,
+        SwitchBlend,
+        SwitchScissorTest,
+        // Six in a row: user clip plane i is SwitchClipPlane0 + i.
+        SwitchClipPlane0,
+        SwitchCount = SwitchClipPlane0 + 6
+    };
 
     explicit GlStateCache(GlStats& stats_) : stats(stats_) { Invalidate(); }
 

@@ -283,6 +283,8 @@ TEST_F(NullDeviceTest, StateBlocksRecordCaptureAndApplyOnlyTheirStates)
     ASSERT_EQ(device->SetTransform(D3DTS_VIEW, &moved), D3D_OK);
     ASSERT_EQ(device->SetTexture(0, texture), D3D_OK);
     ASSERT_EQ(device->LightEnable(3, TRUE), D3D_OK);
+    const float plane[4] = {0.0f, 1.0f, 0.0f, -3.0f};
+    ASSERT_EQ(device->SetClipPlane(2, plane), D3D_OK);
     // Recording leaves the device as it was.
     EXPECT_EQ(device->State().renderStates[D3DRS_ALPHABLENDENABLE], static_cast<DWORD>(FALSE));
     EXPECT_EQ(device->State().textures[0], nullptr);
@@ -301,6 +303,7 @@ TEST_F(NullDeviceTest, StateBlocksRecordCaptureAndApplyOnlyTheirStates)
     EXPECT_EQ(s.transforms[TransformSlot(D3DTS_VIEW)].m[3][2], 7.0f);
     EXPECT_EQ(s.textures[0], texture);
     EXPECT_EQ(s.lightEnabled[3], TRUE);
+    EXPECT_EQ(s.clipPlanes[2].abcd[3], -3.0f);
     EXPECT_EQ(s.renderStates[D3DRS_ZWRITEENABLE], static_cast<DWORD>(FALSE)) << "not recorded, not applied";
 
     // Capture takes the current values of the recorded states only; a later apply restores them.
@@ -630,12 +633,14 @@ namespace {
 class HookedDevice : public DeviceFrontEnd {
 public:
     HookedDevice() : DeviceFrontEnd(DefaultCaps(), DefaultPresentParameters()) {}
+    using Group = StateGroup;
+    static int Code(Group group, DWORD stage = 0) { return static_cast<int>(group) * 100 + static_cast<int>(stage); }
     std::vector<int> changes;
 
 protected:
     void StateChanged(StateGroup group, DWORD stage) override
     {
-        changes.push_back(static_cast<int>(group) * 100 + static_cast<int>(stage));
+        changes.push_back(Code(group, stage));
     }
 };
 
@@ -651,7 +656,9 @@ TEST(DeviceFrontEnd, TellsItsHookOnlyOfLiveValuesThatChanged)
     world._11 = 2.0f;
     device.SetTransform(D3DTS_WORLD, &world);
     device.SetTransform(D3DTS_WORLD, &world);
-    const std::vector<int> live = {400, 501, 0};
+    using Group = HookedDevice::Group;
+    const std::vector<int> live = {HookedDevice::Code(Group::RenderStates), HookedDevice::Code(Group::TextureStage, 1),
+                                   HookedDevice::Code(Group::Transforms)};
     EXPECT_EQ(device.changes, live);
 
     // Recording a block leaves the live state alone; applying it may change anything.
@@ -663,5 +670,5 @@ TEST(DeviceFrontEnd, TellsItsHookOnlyOfLiveValuesThatChanged)
     ASSERT_EQ(device.EndStateBlock(&token), D3D_OK);
     EXPECT_TRUE(device.changes.empty());
     ASSERT_EQ(device.ApplyStateBlock(token), D3D_OK);
-    EXPECT_EQ(device.changes, std::vector<int>{700});
+    EXPECT_EQ(device.changes, std::vector<int>{HookedDevice::Code(Group::All)});
 }

@@ -117,6 +117,34 @@ TEST_F(GlScene, TransformsUseRowVectorsAndTheZeroToOneDepthRange)
     EXPECT_TRUE(Near(Pixel(32, 32), 0, 255, 0));
 }
 
+TEST_F(GlScene, UserClipPlanesCutInWorldSpaceWhileEnabled)
+{
+    SetCamera();
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    // Keeps world x >= 2: at depth 10 that is pixel column 32 + 32 * 2 / 10 = 38.4.
+    const float plane[4] = {1.0f, 0.0f, 0.0f, -2.0f};
+    ASSERT_EQ(device->SetClipPlane(0, plane), D3D_OK);
+    float back[4] = {};
+    ASSERT_EQ(device->GetClipPlane(0, back), D3D_OK);
+    EXPECT_EQ(back[3], -2.0f);
+    EXPECT_EQ(device->SetClipPlane(6, plane), D3DERR_INVALIDCALL);
+    device->SetRenderState(D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0);
+    // The square moved 5 to the right by its world transform: the cut stays where the world plane is.
+    D3DMATRIX world{};
+    world._11 = world._22 = world._33 = world._44 = 1.0f;
+    world._41 = 5.0f;
+    device->SetTransform(D3DTS_WORLD, &world);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, FvfXyzColor, Square(10, 20, Red), 2), D3D_OK);
+    EXPECT_LT(Pixel(37, 32).r, 16);
+    EXPECT_GT(Pixel(40, 32).r, 128);
+
+    device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, FvfXyzColor, Square(10, 20, Red), 2), D3D_OK);
+    EXPECT_GT(Pixel(37, 32).r, 128);
+}
+
 TEST_F(GlScene, IndexedDrawsHonourTheBaseVertex)
 {
     const std::vector<XyzRhwColorTex> vertices = {
