@@ -89,7 +89,9 @@ std::string VertexShaderSource(const GlShaderKey& key)
          "layout(location = 3) in vec4 inDiffuse;\n"
          "layout(location = 4) in vec2 inTexCoord;\n";
     s += flat + "out vec4 vDiffuse;\n";
-    s += "out vec2 vTexCoord;\nout float vEyeDepth;\n";
+    // vFog: eye depth, or for linear fog its factor before clamping, which is affine in the eye position
+    // and so interpolates to the same value as the factor of each pixel's own depth.
+    s += "out vec2 vTexCoord;\nout float vFog;\n";
     if (key.clipPlanes != 0) {
         s += "out float gl_ClipDistance[6];\n";
     }
@@ -108,15 +110,21 @@ std::string VertexShaderSource(const GlShaderKey& key)
              "                    1.0 - (inPosition.y + 0.5) * 2.0 * viewport.w);\n"
              "    gl_Position = vec4(ndc * w, (2.0 * inPosition.z - 1.0) * w, w);\n"
              "    vec4 eye = vec4(0.0, 0.0, 0.0, 1.0);\n"
-             "    vEyeDepth = 0.0;\n";
+             "    vFog = 0.0;\n";
     } else {
         s += "    vec4 eye = worldView * vec4(inPosition.xyz, 1.0);\n"
              "    vec4 clip = projection * eye;\n"
              "    clip.z = 2.0 * clip.z - clip.w;\n"
              // Half a pixel right and down: the platform's pixel centres sit on integer coordinates.
              "    clip.xy += vec2(viewport.z, -viewport.w) * clip.w;\n"
-             "    gl_Position = clip;\n"
-             "    vEyeDepth = eye.z;\n";
+             "    gl_Position = clip;\n";
+        if (key.fogMode == D3DFOG_LINEAR) {
+            // No range: a step at the end, kept through interpolation by the steep slope.
+            s += "    float range = fogParams.y - fogParams.x;\n"
+                 "    vFog = range != 0.0 ? (fogParams.y - eye.z) / range : (fogParams.y - eye.z) * 1.0e20;\n";
+        } else {
+            s += "    vFog = eye.z;\n";
+        }
     }
     s += key.hasDiffuse ? "    vec4 vertexColor = inDiffuse;\n" : "    vec4 vertexColor = vec4(1.0);\n";
     if (key.lighting) {
@@ -167,7 +175,7 @@ std::string FragmentShaderSource(const GlShaderKey& key)
     s += UniformBlock;
     const std::string flat = key.flat ? "flat " : "";
     s += flat + "in vec4 vDiffuse;\n";
-    s += "in vec2 vTexCoord;\nin float vEyeDepth;\n"
+    s += "in vec2 vTexCoord;\nin float vFog;\n"
          "uniform sampler2D texture0;\n"
          "layout(location = 0) out vec4 fragColor;\n"
          "void main() {\n"
@@ -193,13 +201,11 @@ std::string FragmentShaderSource(const GlShaderKey& key)
         s += std::string("    if (!(") + Comparison(key.alphaFunc) + ")) discard;\n";
     }
     if (key.fogMode == D3DFOG_LINEAR) {
-        s += "    float range = fogParams.y - fogParams.x;\n"
-             "    float f = range != 0.0 ? clamp((fogParams.y - vEyeDepth) / range, 0.0, 1.0)\n"
-             "                           : (vEyeDepth < fogParams.y ? 1.0 : 0.0);\n";
+        s += "    float f = clamp(vFog, 0.0, 1.0);\n";
     } else if (key.fogMode == D3DFOG_EXP) {
-        s += "    float f = clamp(exp(-fogParams.z * vEyeDepth), 0.0, 1.0);\n";
+        s += "    float f = clamp(exp(-fogParams.z * vFog), 0.0, 1.0);\n";
     } else if (key.fogMode == D3DFOG_EXP2) {
-        s += "    float f = clamp(exp(-(fogParams.z * vEyeDepth) * (fogParams.z * vEyeDepth)), 0.0, 1.0);\n";
+        s += "    float f = clamp(exp(-(fogParams.z * vFog) * (fogParams.z * vFog)), 0.0, 1.0);\n";
     }
     if (key.fogMode != D3DFOG_NONE) {
         s += "    color.rgb = mix(fogColor.rgb, color.rgb, f);\n";
