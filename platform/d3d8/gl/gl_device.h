@@ -178,8 +178,8 @@ private:
     GLuint frameBuffer = 0;
     // The frame buffer this frame draws into: frameBuffer, or 0 for the window's own.
     GLuint drawTarget = 0;
-    // Depth and stencil bits of the window's own buffers, read once.
     bool windowBackBufferAllowed = true;
+    // Depth and stencil bits of the window's own buffers, read once.
     GLint windowDepthBits = 0;
     GLint windowStencilBits = 0;
     GLuint colorBuffer = 0;
