@@ -200,6 +200,16 @@ bool CheckRenderScript(const RenderScript& script, double step, const std::funct
     return true;
 }
 
+bool ReadShowText(const std::string& text, const FireworkTypeRegistry& kinds, double step, RenderScript& script,
+                  std::string& error)
+{
+    const auto isKnown = [&](int id) {
+        return std::any_of(kinds.entries.begin(), kinds.entries.end(),
+                           [&](const FireworkType& type) { return type.id == id && type.handler != nullptr; });
+    };
+    return ParseRenderScript(text, script, error) && CheckRenderScript(script, step, isKnown, error);
+}
+
 bool LoadShowFile(const std::string& path, const FireworkTypeRegistry& kinds, double step, RenderScript& script,
                   std::string& error)
 {
@@ -217,11 +227,7 @@ bool LoadShowFile(const std::string& path, const FireworkTypeRegistry& kinds, do
     }
     std::ostringstream text;
     text << file.rdbuf();
-    const auto isKnown = [&](int id) {
-        return std::any_of(kinds.entries.begin(), kinds.entries.end(),
-                           [&](const FireworkType& type) { return type.id == id && type.handler != nullptr; });
-    };
-    if (!ParseRenderScript(text.str(), script, error) || !CheckRenderScript(script, step, isKnown, error)) {
+    if (!ReadShowText(text.str(), kinds, step, script, error)) {
         error = path + ": " + error;
         return false;
     }

@@ -60,6 +60,11 @@ bool CheckRenderScript(const RenderScript& script, double step, const std::funct
 // Reads a whole word as a finite number ("1.5", "-2", "1e3"); false for anything else ("0x10", "nan").
 bool ReadScriptNumber(const std::string& word, double& value);
 
+// Parses and checks a show's text against the registered kinds, as a show with frames of step seconds
+// plays it. Errors as ParseRenderScript's.
+bool ReadShowText(const std::string& text, const FireworkTypeRegistry& kinds, double step, RenderScript& script,
+                  std::string& error);
+
 // Reads, parses and checks a show file against the registered kinds, as a show with frames of step
 // seconds plays it. Errors: "PATH: cannot read it" or "PATH: line N: what is wrong: '<the line>'".
 bool LoadShowFile(const std::string& path, const FireworkTypeRegistry& kinds, double step, RenderScript& script,

@@ -207,6 +207,8 @@ LRESULT AppFramework::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
             HMENU menu = LoadMenuA(moduleInstance, MAKEINTRESOURCEA(IDR_POPUP));
             HMENU popup = GetSubMenu(menu, 0);
             TrackPopupMenuEx(popup, TPM_VERTICAL, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), hwnd, nullptr);
+            // Each right click loads a fresh menu; destroying the root frees the popup with it.
+            DestroyMenu(menu);
         }
         break;
     case WM_COMMAND:

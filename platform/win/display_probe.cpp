@@ -6,6 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
+bool DriverDrawsNowhere(const char* driver)
+{
+    return driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+}
+
 bool DisplayAvailable()
 {
     // Without a Wayland compositor to talk to, trying one only prints the client library's complaint.
@@ -16,8 +21,7 @@ bool DisplayAvailable()
         return false;
     }
     // With no display server SDL falls back to drivers that draw nowhere; no one would see the window.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) {
+    if (DriverDrawsNowhere(SDL_GetCurrentVideoDriver())) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }

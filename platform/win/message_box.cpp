@@ -1,6 +1,8 @@
 // Message boxes: SDL's simple box, or standard error when nobody can answer one.
 #include "platform/win/window_system.h"
 
+#include "platform/win/display_probe.h"
+
 #include <SDL.h>
 
 #include <cstdio>
@@ -22,10 +24,9 @@ bool BoxesGoToStandardError()
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         return true;
     }
-    const bool offscreen = SDL_GetCurrentVideoDriver() != nullptr &&
-                           std::strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0;
+    const bool nowhere = DriverDrawsNowhere(SDL_GetCurrentVideoDriver());
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return offscreen;
+    return nowhere;
 }
 
 } // namespace

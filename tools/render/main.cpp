@@ -1,7 +1,6 @@
 // fireworks-render: draws the show headless on a fixed time step and writes PNG frames.
 // Prints the frames per second and the GL calls per frame at the end; --measure adds the process's
 // CPU time per frame before and after the first burst, the draws and the bytes uploaded.
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -9,8 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #ifdef _WIN32
@@ -157,28 +154,15 @@ int main(int argc, char** argv)
         std::fputs(RenderHelpText().c_str(), stdout);
         return 0;
     }
-    std::string text = DemoScript;
-    if (!options.script.empty()) {
-        std::ifstream file(options.script);
-        if (!file) {
-            std::fprintf(stderr, "fireworks-render: cannot read %s\n", options.script.c_str());
-            return 1;
-        }
-        std::stringstream buffer;
-        buffer << file.rdbuf();
-        text = buffer.str();
-    }
-    const std::string scriptName = options.script.empty() ? "demo" : options.script;
     RenderScript script;
     std::string error;
     FireworkTypeRegistry known;
     RegisterFireworkKinds(known);
-    const auto isKnown = [&](int id) {
-        return std::any_of(known.entries.begin(), known.entries.end(),
-                           [&](const FireworkType& type) { return type.id == id && type.handler != nullptr; });
-    };
-    if (!ParseRenderScript(text, script, error) || !CheckRenderScript(script, options.step, isKnown, error)) {
-        std::fprintf(stderr, "fireworks-render: %s: %s\n", scriptName.c_str(), error.c_str());
+    // A script file gets the show's own checks: a plain file of sensible size, known kinds.
+    const bool read = options.script.empty() ? ReadShowText(DemoScript, known, options.step, script, error)
+                                             : LoadShowFile(options.script, known, options.step, script, error);
+    if (!read) {
+        std::fprintf(stderr, "fireworks-render: %s\n", error.c_str());
         return 1;
     }
     double seconds = options.seconds;

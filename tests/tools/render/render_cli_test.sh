@@ -34,6 +34,7 @@ expect 1 "no_action.txt: line 1: missing the action after the time (launch or cl
     --script "$work/no_action.txt"
 expect 1 "300400 frames, more than 100000" --script "$work/long.txt"
 expect 1 "unknown.txt: line 1: no firework type 5050" --script "$work/unknown.txt"
+expect 1 "$work: cannot read it" --script "$work"
 expect 1 "--video wants a file ending in .mp4 or .webm" --video "$work/show.avi"
 expect 1 "--video wants a --step that divides a second" --video "$work/show.mp4" --step 0.03
 
