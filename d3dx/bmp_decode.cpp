@@ -123,7 +123,8 @@ HRESULT ReadLayout(const BYTE* data, std::size_t size, const ImageLimits& limits
     if (topDown) {
         height = -height;
     }
-    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide || planes != 1) {
+    // Too wide or too tall is CheckImageSize's to report, as for every other format.
+    if (width <= 0 || height <= 0 || planes != 1) {
         return refuse("bitmap size out of range");
     }
     const bool bitCountKnown = bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||

@@ -224,7 +224,9 @@ HRESULT LoadTexture(const char* fileName, IDirect3DDevice8* device, const void* 
     bool tooLarge = false;
     hr = DecodeImage(srcData, srcDataSize, &image, LimitsFor(caps), &reason, &tooLarge);
     if (FAILED(hr)) {
-        NoteLoadFailure(tooLarge ? LoadFailureKind::TooLarge : LoadFailureKind::BadData, fileName, reason);
+        // Running out of memory for the texels is a size problem, not a fault in the file.
+        NoteLoadFailure(tooLarge || hr == E_OUTOFMEMORY ? LoadFailureKind::TooLarge : LoadFailureKind::BadData, fileName,
+                        reason);
         return hr;
     }
     ApplyColorKey(image.rgba, colorKey);

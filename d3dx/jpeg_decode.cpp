@@ -73,7 +73,14 @@ int Decode(const BYTE* data, std::size_t size, const ImageLimits& limits, Decode
     jpeg_start_decompress(&info);
     DecodedImage& image = *result.image;
     if (info.output_width != info.image_width || info.output_height != info.image_height ||
-        info.output_components != 4 || FAILED(AllocateTexels(image, info.output_width, info.output_height))) {
+        info.output_components != 4) {
+        std::snprintf(error.message, sizeof error.message, "the decoder gave %ux%u with %d components",
+                      static_cast<unsigned>(info.output_width), static_cast<unsigned>(info.output_height),
+                      info.output_components);
+        jpeg_destroy_decompress(&info);
+        return 1;
+    }
+    if (FAILED(AllocateTexels(image, info.output_width, info.output_height))) {
         jpeg_destroy_decompress(&info);
         return 2;
     }

@@ -72,13 +72,14 @@ public:
             return DXFILEERR_BADVALUE;
         }
         *enumObject = nullptr;
+        // A refused call must not leave the previous file's reason behind.
+        ClearFailureNote();
         if (source == nullptr) {
             return DXFILEERR_BADVALUE;
         }
         std::string contents;
         std::string_view file;
         if (options == DXFILELOAD_FROMFILE) {
-            ClearFailureNote();
             const HRESULT hr = ReadWholeFile(static_cast<const char*>(source), contents);
             if (FAILED(hr)) {
                 FinishFailureNote(hr, "");
