@@ -18,6 +18,7 @@
 #include <vector>
 
 struct SDL_Window;
+class WindowOverlay;
 
 class GlDevice final : public DeviceFrontEnd {
 public:
@@ -136,7 +137,10 @@ private:
     bool CreateRenderTarget();
     void DeleteRenderTarget();
     void PresentToWindow();
-    void CompositeOverlay(int windowHeight);
+    // The window layer's menu images, if the window has them, and the bar's height above the client area.
+    const WindowOverlay* Overlay() const;
+    int BarHeight(const WindowOverlay* overlay) const;
+    void CompositeOverlay(const WindowOverlay& overlay, int windowHeight);
 
     SDL_Window* window;
     void* context;

@@ -93,10 +93,19 @@ bool GlDevice::WindowCanBeBackBuffer() const
     int width = 0;
     int height = 0;
     SDL_GL_GetDrawableSize(window, &width, &height);
-    const auto* overlay = static_cast<const WindowOverlay*>(SDL_GetWindowData(window, WindowOverlayDataName));
-    const int bar = presentation.Windowed && overlay != nullptr ? overlay->BarHeight() : 0;
     return width == static_cast<int>(presentation.BackBufferWidth) &&
-           height == static_cast<int>(presentation.BackBufferHeight) + bar;
+           height == static_cast<int>(presentation.BackBufferHeight) + BarHeight(Overlay());
+}
+
+const WindowOverlay* GlDevice::Overlay() const
+{
+    return static_cast<const WindowOverlay*>(SDL_GetWindowData(window, WindowOverlayDataName));
+}
+
+int GlDevice::BarHeight(const WindowOverlay* overlay) const
+{
+    // Full screen shows no menu bar.
+    return presentation.Windowed && overlay != nullptr ? overlay->BarHeight() : 0;
 }
 
 void GlDevice::SelectDrawTarget()
@@ -114,8 +123,8 @@ void GlDevice::PresentToWindow()
     int width = 0;
     int height = 0;
     SDL_GL_GetDrawableSize(window, &width, &height);
-    const auto* overlay = static_cast<const WindowOverlay*>(SDL_GetWindowData(window, WindowOverlayDataName));
-    const int bar = presentation.Windowed && overlay != nullptr ? overlay->BarHeight() : 0;
+    const WindowOverlay* overlay = Overlay();
+    const int bar = BarHeight(overlay);
     const auto sourceWidth = static_cast<int>(presentation.BackBufferWidth);
     const auto sourceHeight = static_cast<int>(presentation.BackBufferHeight);
     const PresentRect target = presentation.Windowed ? ClientPresentRect(width, height, bar)
@@ -147,19 +156,15 @@ void GlDevice::PresentToWindow()
                                         height - target.y, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR));
     }
     if (overlay != nullptr) {
-        CompositeOverlay(height);
+        CompositeOverlay(*overlay, height);
     }
     FW_GL(cache, gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
     dirty |= DirtyRenderStates;
 }
 
-void GlDevice::CompositeOverlay(int windowHeight)
+void GlDevice::CompositeOverlay(const WindowOverlay& overlay, int windowHeight)
 {
-    const auto* overlay = static_cast<const WindowOverlay*>(SDL_GetWindowData(window, WindowOverlayDataName));
-    if (overlay == nullptr) {
-        return;
-    }
-    overlay->Read([&](std::uint64_t version, int, const OverlayImage* images) {
+    overlay.Read([&](std::uint64_t version, int, const OverlayImage* images) {
         if (version == overlayVersion) {
             return;
         }
