@@ -19,7 +19,6 @@ public:
     // reason when either fails, and then nothing plays.
     bool Open(std::string& error);
     void Close();
-    bool IsOpen() const { return device != 0; }
 
     SoundMixer mixer;
     LaunchSounds sounds{mixer};

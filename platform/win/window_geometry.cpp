@@ -9,9 +9,3 @@ RECT ClientRectOf(int outerWidth, int outerHeight, int barHeight)
 }
 
 POINT ClientOriginOf(int windowX, int windowY, int barHeight) { return POINT{windowX, windowY + barHeight}; }
-
-void OuterSizeOf(int clientWidth, int clientHeight, int barHeight, int* outerWidth, int* outerHeight)
-{
-    *outerWidth = clientWidth;
-    *outerHeight = clientHeight + barHeight;
-}

@@ -13,6 +13,3 @@ RECT ClientRectOf(int outerWidth, int outerHeight, int barHeight);
 
 // Screen position of the client area's origin for a window whose drawable starts at (windowX, windowY).
 POINT ClientOriginOf(int windowX, int windowY, int barHeight);
-
-// The outer (drawable) size that gives a client of clientWidth × clientHeight.
-void OuterSizeOf(int clientWidth, int clientHeight, int barHeight, int* outerWidth, int* outerHeight);

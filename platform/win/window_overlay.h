@@ -64,12 +64,6 @@ public:
         }
     }
 
-    std::uint64_t Version() const
-    {
-        std::lock_guard<std::mutex> hold(mutex);
-        return version;
-    }
-
     // Calls read(version, barHeight, images) under the lock; keep the work short (an upload).
     template <typename Reader>
     void Read(Reader&& read) const

@@ -10,11 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#ifdef _WIN32
-#include <io.h>
-#else
 #include <unistd.h>
-#endif
 
 #include "app/launch_handlers.h"
 #include "app/show_script.h"
@@ -49,11 +45,7 @@ extern "C" void RequestStop(int signal)
 
 bool IsTerminal(std::FILE* file)
 {
-#ifdef _WIN32
-    return _isatty(_fileno(file)) != 0;
-#else
     return isatty(fileno(file)) != 0;
-#endif
 }
 
 // "frame 1200 of 5000, 3800 to go, about 42 s left", rewritten in place at most a few times a second.

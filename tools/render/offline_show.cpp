@@ -176,11 +176,6 @@ void OfflineShow::Finish()
     }
 }
 
-unsigned long long OfflineShow::TakeGlCalls()
-{
-    return TakeCounts().calls;
-}
-
 OfflineShow::FrameCounts OfflineShow::TakeCounts()
 {
     FrameCounts counts;

@@ -41,8 +41,6 @@ public:
     void SetLaunchSounds(LaunchSounds* sounds) { registry.sounds = sounds; }
     // Waits until the frame is really drawn (the OpenGL device works ahead of its caller).
     void Finish();
-    // GL calls issued since the last call (0 when the device is not the OpenGL one).
-    unsigned long long TakeGlCalls();
     // The device's counters since the last take (all zero when the device is not the OpenGL one).
     struct FrameCounts {
         unsigned long long calls = 0;
