@@ -123,14 +123,9 @@ void ChangeAutoRate(AutoShow& show, bool faster)
 
 void LaunchAutoShell(FireworkTypeRegistry& registry, const AutoLaunch& shell)
 {
-    const float pick = shell.pick * registry.totalWeight;
-    for (const FireworkType& entry : registry.entries) {
-        if (pick < entry.cumulative) {
-            if (entry.handler != nullptr) {
-                entry.handler(registry, entry.id, shell.launch[0], shell.launch[1], shell.launch[2], shell.burst[0],
-                              shell.burst[1], shell.burst[2]);
-            }
-            return;
-        }
+    const FireworkType* entry = registry.Pick(shell.pick);
+    if (entry != nullptr && entry->handler != nullptr) {
+        entry->handler(registry, entry->id, shell.launch[0], shell.launch[1], shell.launch[2], shell.burst[0],
+                       shell.burst[1], shell.burst[2]);
     }
 }

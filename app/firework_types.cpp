@@ -44,6 +44,26 @@ void FireworkTypeRegistry::FinishRegistry()
     }
 }
 
+const FireworkType* FireworkTypeRegistry::Find(std::int32_t id) const
+{
+    for (const FireworkType& type : entries) {
+        if (type.id == id && type.handler != nullptr) {
+            return &type;
+        }
+    }
+    return nullptr;
+}
+
+bool FireworkTypeRegistry::LaunchById(std::int32_t id, float lx, float ly, float lz, float bx, float by, float bz)
+{
+    const FireworkType* type = Find(id);
+    if (type == nullptr) {
+        return false;
+    }
+    type->handler(*this, id, lx, ly, lz, bx, by, bz);
+    return true;
+}
+
 void FireworkTypeRegistry::LaunchRandomFirework()
 {
     // Stored in single precision: a draw of 32767 becomes exactly 1, which picks nothing below.
@@ -58,15 +78,21 @@ void FireworkTypeRegistry::LaunchRandomFirework()
     const float by = u[3] * 2.0f - 1.0f + 4.0f;
     const float bz = u[4] * 4.0f - 2.0f;
 
-    const float pick = u[5] * totalWeight;
+    const FireworkType* entry = Pick(u[5]);
+    if (entry != nullptr && entry->handler != nullptr) {
+        entry->handler(*this, entry->id, lx, ly, lz, bx, by, bz);
+    }
+}
+
+const FireworkType* FireworkTypeRegistry::Pick(float u) const
+{
+    const float pick = u * totalWeight;
     for (const FireworkType& entry : entries) {
         if (pick < entry.cumulative) {
-            if (entry.handler != nullptr) {
-                entry.handler(*this, entry.id, lx, ly, lz, bx, by, bz);
-            }
-            return;
+            return &entry;
         }
     }
+    return nullptr;
 }
 
 void FireworkTypeRegistry::LaunchShell(FireObject* burst, float lx, float ly, float lz, float bx, float by,

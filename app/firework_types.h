@@ -38,6 +38,12 @@ public:
     // Draws a launch point near the origin, a burst point 3 to 5 units up and an entry by weight,
     // and calls its handler; a pick at the very top of the range launches nothing.
     void LaunchRandomFirework();
+    // The entry whose share of the total weight holds u (0..1), or null at the very top of the range.
+    const FireworkType* Pick(float u) const;
+    // The entry of an id that has a launch action, or null.
+    const FireworkType* Find(std::int32_t id) const;
+    // Calls the handler of id with these points; false (nothing launched) for an unknown id.
+    bool LaunchById(std::int32_t id, float lx, float ly, float lz, float bx, float by, float bz);
     // Wraps burst (may be null) in a rising shell and submits it under the render lock; if the shell
     // cannot be allocated the burst is deleted and nothing is launched.
     void LaunchShell(FireObject* burst, float lx, float ly, float lz, float bx, float by, float bz);

@@ -123,13 +123,8 @@ void ShowApp::LaunchDue(double showTime)
             if (event->kind == ScriptEvent::Kind::Click) {
                 fireworkTypes.LaunchRandomFirework();
             } else {
-                for (const FireworkType& type : fireworkTypes.entries) {
-                    if (type.id == event->typeId && type.handler != nullptr) {
-                        type.handler(fireworkTypes, type.id, event->launch[0], event->launch[1], event->launch[2],
-                                     event->burst[0], event->burst[1], event->burst[2]);
-                        break;
-                    }
-                }
+                fireworkTypes.LaunchById(event->typeId, event->launch[0], event->launch[1], event->launch[2],
+                                         event->burst[0], event->burst[1], event->burst[2]);
             }
             ShowTrace("show launch line %d", event->line);
         }

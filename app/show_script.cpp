@@ -203,10 +203,7 @@ bool CheckRenderScript(const RenderScript& script, double step, const std::funct
 bool ReadShowText(const std::string& text, const FireworkTypeRegistry& kinds, double step, RenderScript& script,
                   std::string& error)
 {
-    const auto isKnown = [&](int id) {
-        return std::any_of(kinds.entries.begin(), kinds.entries.end(),
-                           [&](const FireworkType& type) { return type.id == id && type.handler != nullptr; });
-    };
+    const auto isKnown = [&](int id) { return kinds.Find(id) != nullptr; };
     return ParseRenderScript(text, script, error) && CheckRenderScript(script, step, isKnown, error);
 }
 

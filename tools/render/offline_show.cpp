@@ -138,13 +138,7 @@ void OfflineShow::Close()
 
 bool OfflineShow::Launch(int typeId, const float launch[3], const float burst[3])
 {
-    for (const FireworkType& type : registry.entries) {
-        if (type.id == typeId && type.handler != nullptr) {
-            type.handler(registry, typeId, launch[0], launch[1], launch[2], burst[0], burst[1], burst[2]);
-            return true;
-        }
-    }
-    return false;
+    return registry.LaunchById(typeId, launch[0], launch[1], launch[2], burst[0], burst[1], burst[2]);
 }
 
 void OfflineShow::Click()
