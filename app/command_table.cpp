@@ -15,18 +15,32 @@ void CommandTable::AddCommand(const char* name, std::int32_t repeat, CommandHand
     commandCount = static_cast<std::int32_t>(commands.size());
 }
 
-bool CommandTable::BindKey(std::int32_t key, const char* name)
+std::int32_t CommandTable::IndexOf(const char* name) const
 {
     if (name == nullptr) {
-        return false;
+        return -1;
     }
-    std::int32_t found = -1;
     for (std::int32_t i = 0; i < commandCount; ++i) {
         if (std::strcmp(commands[i].name.c_str(), name) == 0) {
-            found = i;
-            break;
+            return i;
         }
     }
+    return -1;
+}
+
+bool CommandTable::SetHandler(const char* name, CommandHandler handler)
+{
+    const std::int32_t found = IndexOf(name);
+    if (found < 0) {
+        return false;
+    }
+    commands[found].handler = handler;
+    return true;
+}
+
+bool CommandTable::BindKey(std::int32_t key, const char* name)
+{
+    const std::int32_t found = IndexOf(name);
     if (found < 0) {
         return false;
     }

@@ -27,6 +27,8 @@ struct KeyBinding {
 class CommandTable {
 public:
     void AddCommand(const char* name, std::int32_t repeat, CommandHandler handler);
+    // Gives the first command of that name its handler; false when there is none.
+    bool SetHandler(const char* name, CommandHandler handler);
     // Binds key to the first command of that name; false (and nothing bound) when there is none.
     // A key already bound in the command's list (one-shot or repeat) is re-pointed, not added again.
     bool BindKey(std::int32_t key, const char* name);
@@ -45,6 +47,10 @@ public:
     std::int32_t repeatCount = 0;
     // Written by the window thread, read by the frame on the render thread.
     std::atomic<std::uint8_t> keyState[256] = {};
+
+private:
+    // The first command of that name, or -1.
+    std::int32_t IndexOf(const char* name) const;
 };
 
 // What the five acting commands do; every other command of the show does nothing.

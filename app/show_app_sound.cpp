@@ -54,12 +54,7 @@ void ShowApp::EnableSound()
         CommandHandler handler;
     } actions[] = {{"SoundToggle", &SoundToggleCommand}, {"SoundOn", &SoundOnCommand}, {"SoundOff", &SoundOffCommand}};
     for (const auto& action : actions) {
-        for (CommandEntry& entry : commands.commands) {
-            if (entry.name == action.name) {
-                entry.handler = action.handler;
-                break;
-            }
-        }
+        commands.SetHandler(action.name, action.handler);
     }
     commands.BindKey('N', "SoundToggle");
 }

@@ -89,12 +89,7 @@ void ShowApp::EnableAutoShow()
         {"Pause", &PauseCommand, {'P', VK_PAUSE}},
     };
     for (const auto& action : actions) {
-        for (CommandEntry& entry : commands.commands) {
-            if (entry.name == action.name) {
-                entry.handler = action.handler;
-                break;
-            }
-        }
+        commands.SetHandler(action.name, action.handler);
         for (std::int32_t key : action.keys) {
             if (key != 0) {
                 commands.BindKey(key, action.name);
