@@ -10,6 +10,7 @@
 #include "platform/xfile/read_failure.h"
 
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <utility>
@@ -325,21 +326,17 @@ namespace {
 void NoteSceneFailure(const char* path, HRESULT result)
 {
     const std::string why = DirectXFileFailureText();
-    if (result == DXFILEERR_FILENOTFOUND) {
-        // The reader says more only when something of that name exists but cannot be opened.
-        if (why == "file not found" || why.empty()) {
-            NoteLoadFailure(LoadFailureKind::Missing, path, "not found", "X file");
-        } else {
-            NoteLoadFailure(LoadFailureKind::Unreadable, path, why, "X file");
-        }
-        return;
-    }
-    // A folder of that name opens but does not read.
-    if (why.rfind("cannot be read", 0) == 0) {
+    // What the path is decides missing or unreadable; only a readable file can hold bad data.
+    std::error_code error;
+    const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+    if (type == std::filesystem::file_type::not_found) {
+        NoteLoadFailure(LoadFailureKind::Missing, path, "not found", "X file");
+    } else if (type != std::filesystem::file_type::regular || result == DXFILEERR_FILENOTFOUND ||
+               why.rfind("cannot be read", 0) == 0) {
         NoteLoadFailure(LoadFailureKind::Unreadable, path, why, "X file");
-        return;
+    } else {
+        NoteLoadFailure(LoadFailureKind::BadData, path, why, "X file");
     }
-    NoteLoadFailure(LoadFailureKind::BadData, path, why, "X file");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <string>
 
@@ -18,6 +19,18 @@ namespace {
 // Reads a whole file, refusing one beyond the size limit rather than growing without bound.
 HRESULT ReadWholeFile(const char* path, std::string& contents)
 {
+    // Only a regular file is opened: opening a pipe for reading would wait for a writer forever.
+    std::error_code statusError;
+    const std::filesystem::file_type type = std::filesystem::status(path, statusError).type();
+    if (type == std::filesystem::file_type::not_found) {
+        return DXFILEERR_FILENOTFOUND;
+    }
+    if (type != std::filesystem::file_type::regular) {
+        NoteFailureDetail(std::string("cannot be read: ") + (type == std::filesystem::file_type::directory
+                                                                 ? "a folder, not a file"
+                                                                 : "not a regular file"));
+        return DXFILEERR_BADFILE;
+    }
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
         const int error = errno;
