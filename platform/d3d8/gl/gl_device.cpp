@@ -556,7 +556,7 @@ HRESULT GlDevice::CheckVertexRange(UINT firstVertex, UINT lastVertex, GlVertexLa
     }
     const auto* buffer = static_cast<const MemoryVertexBuffer*>(state.streamSource);
     // The last vertex read must end inside the buffer, whatever the stride.
-    const std::uint64_t end = std::uint64_t{lastVertex} * state.streamStride + layout->size;
+    const std::uint64_t end = std::uint64_t{lastVertex} * state.streamStride + layout->stride;
     if (buffer == nullptr || lastVertex < firstVertex || end > buffer->Size()) {
         return D3DERR_INVALIDCALL;
     }
@@ -581,7 +581,7 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
     }
     // CheckVertexRange kept the end inside the buffer.
     const auto lastVertex = static_cast<UINT>(startVertex + count - 1);
-    result = PrepareDraw(type, layout, lastVertex * State().streamStride + layout.size);
+    result = PrepareDraw(type, layout, lastVertex * State().streamStride + layout.stride);
     if (FAILED(result)) {
         return result;
     }
@@ -621,7 +621,7 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UIN
     if (!scope.Ready()) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    result = PrepareDraw(type, layout, static_cast<UINT>(base + largest) * state.streamStride + layout.size);
+    result = PrepareDraw(type, layout, static_cast<UINT>(base + largest) * state.streamStride + layout.stride);
     if (FAILED(result)) {
         return result;
     }

@@ -131,7 +131,7 @@ void GlDevice::ApplyVertexInput(const GlVertexLayout& layout)
         {layout.pointSize, 1, GL_FLOAT, GL_FALSE},
         // D3DCOLOR is B, G, R, A in memory: GL reads that order directly.
         {layout.diffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE},
-        {layout.texCoord, 2, GL_FLOAT, GL_FALSE},
+        {layout.texCoords, 2, GL_FLOAT, GL_FALSE},
     };
     for (GLuint i = 0; i < GlAttribCount; ++i) {
         const Part& part = parts[i];

@@ -43,14 +43,8 @@ bool IsDepthFormat(D3DFORMAT format)
 
 bool GlVertexLayoutOf(DWORD fvf, GlVertexLayout* out)
 {
-    const FvfLayout fvfLayout = FvfLayoutOf(fvf);
-    if (fvfLayout.position < 0) {
-        return false;
-    }
-    // The shader family reads the first texture coordinate set only.
-    *out = GlVertexLayout{fvfLayout.stride,   fvfLayout.pretransformed, fvfLayout.position, fvfLayout.normal,
-                          fvfLayout.pointSize, fvfLayout.diffuse,       fvfLayout.specular, fvfLayout.texCoords};
-    return true;
+    *out = FvfLayoutOf(fvf);
+    return out->position >= 0;
 }
 
 GLenum GlPrimitiveMode(D3DPRIMITIVETYPE type)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/d3d8/d3d8.h"
+#include "platform/d3d8/fvf_layout.h"
 #include "platform/d3d8/gl/gl_api.h"
 
 // How the texels of one platform format go to GL.
@@ -26,16 +27,8 @@ bool IsDisplayFormat(D3DFORMAT format);
 bool IsDepthFormat(D3DFORMAT format);
 
 // Byte offsets of each part of a vertex in a flexible vertex format; -1 where the part is absent.
-struct GlVertexLayout {
-    UINT size;
-    bool pretransformed;
-    int position;
-    int normal;
-    int pointSize;
-    int diffuse;
-    int specular;
-    int texCoord;
-};
+// The shader family reads the first texture coordinate set only.
+using GlVertexLayout = FvfLayout;
 
 // False for a format without a position, which cannot be drawn.
 bool GlVertexLayoutOf(DWORD fvf, GlVertexLayout* out);

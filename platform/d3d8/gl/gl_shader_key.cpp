@@ -61,7 +61,7 @@ GlShaderKey ShaderKeyFor(const DeviceState& state, const GlVertexLayout& layout,
     key.pretransformed = layout.pretransformed;
     key.hasNormal = layout.normal >= 0;
     key.hasDiffuse = layout.diffuse >= 0;
-    key.hasTexCoord = layout.texCoord >= 0;
+    key.hasTexCoord = layout.texCoords >= 0;
     key.hasPointSize = layout.pointSize >= 0;
     // Pre-transformed vertices arrive lit and unfogged.
     key.lighting = !layout.pretransformed && rs[D3DRS_LIGHTING] != FALSE;
