@@ -64,21 +64,20 @@ void BuildTrimmedBillboard(const D3DXVECTOR3& centre, float size, float reach, D
     }
 }
 
+void BuildBillboardPart(const D3DXVECTOR3& centre, float size, const QuadPart& part, D3DCOLOR color,
+                        const D3DXMATRIX& viewRotation, const D3DXMATRIX& inverseViewRotation, TexturedVertex out[6])
+{
+    const Facing facing(centre, viewRotation, inverseViewRotation);
+    for (int i = 0; i < 6; ++i) {
+        const float u = Template[i].u == 0.0f ? part.u0 : part.u1;
+        const float v = Template[i].v == 0.0f ? part.v0 : part.v1;
+        out[i] = facing.At((u - 0.5f) * size, (0.5f - v) * size, u, v, color);
+    }
+}
+
 bool BuildBillboard(const D3DXVECTOR3& centre, float size, D3DCOLOR color, const D3DXMATRIX& viewRotation,
                     const D3DXMATRIX& inverseViewRotation, TexturedVertex out[6])
 {
-    // Into view orientation, then back out: the square lies in the plane facing the camera.
-    D3DXVECTOR3 c;
-    D3DXVec3TransformCoord(&c, &centre, &viewRotation);
-    D3DXMATRIX translation;
-    D3DXMatrixTranslation(&translation, c.x, c.y, c.z);
-    D3DXMATRIX m;
-    D3DXMatrixMultiply(&m, &translation, &inverseViewRotation);
-    for (int i = 0; i < 6; ++i) {
-        const D3DXVECTOR3 corner(Template[i].x * size, Template[i].y * size, 0.0f);
-        D3DXVECTOR3 p;
-        D3DXVec3TransformCoord(&p, &corner, &m);
-        out[i] = TexturedVertex{p.x, p.y, p.z, color, Template[i].u, Template[i].v};
-    }
+    BuildBillboardPart(centre, size, QuadPart{0.0f, 0.0f, 1.0f, 1.0f}, color, viewRotation, inverseViewRotation, out);
     return true;
 }

@@ -2,12 +2,18 @@
 #pragma once
 
 #include "d3dx/d3dx_math.h"
+#include "effects/lit_area.h"
 #include "effects/vertex_formats.h"
 
 // Writes two triangles forming a square of side size around centre, facing the camera, with the
 // first template row toward the top of the screen and texture (0, 0) at the top-left. Always true.
 bool BuildBillboard(const D3DXVECTOR3& centre, float size, D3DCOLOR color, const D3DXMATRIX& viewRotation,
                     const D3DXMATRIX& inverseViewRotation, TexturedVertex out[6]);
+
+// The part of that square between texture coordinates (u0, v0) and (u1, v1), with the square's own
+// coordinates: the same pixels inside it.
+void BuildBillboardPart(const D3DXVECTOR3& centre, float size, const QuadPart& part, D3DCOLOR color,
+                        const D3DXMATRIX& viewRotation, const D3DXMATRIX& inverseViewRotation, TexturedVertex out[6]);
 
 // Vertices of a trimmed billboard: an octagon fanned into six triangles.
 constexpr int TrimmedBillboardVertices = 18;

@@ -52,6 +52,8 @@ HRESULT CreateEffectResources()
             return MediaNotFoundResult;
         }
     }
+    // Unreadable levels only cost the trimming: the puffs are then drawn whole.
+    BuildLitAreaTable(SharedEffects.textures[TextureSmoke], SharedEffects.smokeAreas);
 
     const UINT capacity = static_cast<UINT>(SharedEffects.batchCapacity);
     HRESULT hr = device->CreateVertexBuffer(capacity * sizeof(ColorVertex), D3DUSAGE_WRITEONLY, ColorVertexFVF,
@@ -80,6 +82,7 @@ void SetSharedRenderStates(IDirect3DDevice8* device)
 
 void DestroyEffectResources()
 {
+    SharedEffects.smokeAreas.levelCount = 0;
     for (IDirect3DTexture8*& texture : SharedEffects.textures) {
         if (texture != nullptr) {
             texture->Release();

@@ -2,6 +2,7 @@
 // render states that make points additive, distance-scaled sprites.
 #pragma once
 
+#include "effects/lit_area.h"
 #include "platform/d3d8/d3d8.h"
 
 enum EffectTexture : int {
@@ -23,6 +24,8 @@ struct EffectResources {
     IDirect3DVertexBuffer8* quadBuffer = nullptr;
     // Vertices per buffer: the device's primitive limit, at most 2048.
     int batchCapacity = 0;
+    // Where the smoke images can add light, level by level: dim puffs draw only that part.
+    LitAreaTable smokeAreas;
 };
 
 extern EffectResources SharedEffects;

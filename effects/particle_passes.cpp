@@ -161,6 +161,8 @@ namespace {
 // One batch of the puffs of one kind: the trail puffs or the bursts'.
 void DrawPuffs(bool burstPuffs)
 {
+    const LitAreaTable& areas = SharedEffects.smokeAreas;
+    const PixelScale scale = burstPuffs ? PixelScale{} : DevicePixelScale(Effects.device);
     bool begun = false;
     for (ParticleRecord* record = SmokePool.activeList; record != nullptr; record = record->next) {
         const SmokePuff& puff = *static_cast<const SmokePuff*>(record);
@@ -196,9 +198,21 @@ void DrawPuffs(bool burstPuffs)
             continue;
         }
         const D3DXVECTOR3 centre(puff.position.x + 0.2f * age, puff.position.y, puff.position.z);
-        int count = 0;
-        TexturedVertex* quad =
-            AddBillboard(centre, (t + puff.size) * 0.5f, burstPuffs ? SmokeImageReach : 0.0f, color, &count);
+        const float size = (t + puff.size) * 0.5f;
+        int count = 6;
+        TexturedVertex* quad = nullptr;
+        if (burstPuffs) {
+            quad = AddBillboard(centre, size, SmokeImageReach, color, &count);
+        } else {
+            // A dim trail puff adds light only where its image is bright enough: the rest is left out.
+            QuadPart part;
+            const float lod = QuarterImageLod(scale, centre, size, 2 * areas.imageWidth[0], 2 * areas.imageHeight[0]);
+            if (!LitQuadPart(areas, puff.image, lod, color, part)) {
+                continue;
+            }
+            quad = QuadBatch::NextQuad();
+            BuildBillboardPart(centre, size, part, color, Effects.viewRotation, Effects.inverseViewRotation, quad);
+        }
         // The puff's image is one quarter of the smoke texture.
         const float du = 0.5f * static_cast<float>(puff.image & 1);
         const float dv = 0.5f * static_cast<float>(puff.image >> 1);

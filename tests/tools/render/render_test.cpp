@@ -11,6 +11,7 @@
 #include "effects/billboard.h"
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
+#include "effects/lit_area.h"
 #include "effects/particle_pool.h"
 #include "effects/random01.h"
 #include "effects/vertex_batches.h"
@@ -306,6 +307,69 @@ TEST(OfflineShow, TrimmedFlashAndSmokeBillboardsDrawWhatTheirSquaresDraw)
         EXPECT_LE(difference.largest, 1) << c.texture;
         EXPECT_LT(difference.pixels, lit / 100) << c.texture;
     }
+    show.Close();
+    std::filesystem::current_path(previous);
+}
+
+TEST(OfflineShow, DimPuffsDrawOnlyThePartOfTheirQuadThatAddsLight)
+{
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(FIREWORKS_BIN_DIR);
+    OfflineShowOptions options;
+    options.width = 320;
+    options.height = 240;
+    options.sea = false;
+    OfflineShow show;
+    std::string error;
+    ASSERT_TRUE(show.Open(options, error)) << error;
+    show.Frame(0.01f, 0.01f, false);
+    IDirect3DDevice8* device = show.Device();
+    device->SetStreamSource(0, SharedEffects.quadBuffer, sizeof(TexturedVertex));
+    device->SetVertexShader(TexturedVertexFVF);
+    device->SetTexture(0, SharedEffects.textures[TextureSmoke]);
+    const LitAreaTable& areas = SharedEffects.smokeAreas;
+    ASSERT_EQ(areas.levelCount, 7);
+    const PixelScale scale = DevicePixelScale(device);
+
+    // From the mip levels, as the trail puffs are: magnified, minified and down to a few pixels.
+    const D3DXVECTOR3 centre(0.3f, 3.4f, 0.2f);
+    int trimmed = 0;
+    for (const float size : {3.0f, 0.9f, 0.35f, 0.12f, 0.03f}) {
+        for (const D3DCOLOR color : {0xFF404040u, 0xFF10180Cu, 0xFF030303u, 0xFF010101u}) {
+            for (const int image : {0, 3}) {
+                const float lod = QuarterImageLod(scale, centre, size, 2 * areas.imageWidth[0], 2 * areas.imageHeight[0]);
+                QuadPart part;
+                const bool adds = LitQuadPart(areas, image, lod, color, part);
+                const auto draw = [&](const QuadPart& drawn) {
+                    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+                    QuadBatch::Begin();
+                    TexturedVertex* vertices = QuadBatch::NextQuad();
+                    BuildBillboardPart(centre, size, drawn, color, Effects.viewRotation, Effects.inverseViewRotation,
+                                       vertices);
+                    for (int i = 0; i < 6; ++i) {
+                        vertices[i].u = 0.5f * vertices[i].u + 0.5f * static_cast<float>(image & 1);
+                        vertices[i].v = 0.5f * vertices[i].v + 0.5f * static_cast<float>(image >> 1);
+                    }
+                    QuadBatch::End();
+                    return ReadBack(device);
+                };
+                const Pixels square = draw(QuadPart{0.0f, 0.0f, 1.0f, 1.0f});
+                int lit = 0;
+                for (const std::uint32_t pixel : square.argb) {
+                    lit += Brightness(pixel) > 0 ? 1 : 0;
+                }
+                if (!adds) {
+                    EXPECT_EQ(lit, 0) << size << " " << color;
+                    continue;
+                }
+                trimmed += (part.u1 - part.u0) * (part.v1 - part.v0) < 0.8f ? 1 : 0;
+                const Difference difference = Compare(square, draw(part));
+                EXPECT_LE(difference.largest, 1) << size << " " << color << " lod " << lod;
+                EXPECT_LE(difference.pixels, std::max(2, lit / 100)) << size << " " << color << " lod " << lod;
+            }
+        }
+    }
+    EXPECT_GT(trimmed, 4);
     show.Close();
     std::filesystem::current_path(previous);
 }
