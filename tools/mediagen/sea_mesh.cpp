@@ -1,8 +1,9 @@
-// The sea surface grid and its waves.
+// The sea surface: rings of vertices about the launch site, and its waves.
 #include "tools/mediagen/sea_mesh.h"
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -14,7 +15,7 @@ struct Swell {
     double phase;
 };
 
-// Wavelengths of 2 to 6 units: several grid cells each, so per-vertex lighting shows them.
+// Wavelengths of 2 to 6 units: several vertex gaps each, so per-vertex lighting shows them.
 constexpr Swell kSwells[] = {
     {0.030, 1.05, 0.45, 0.0},
     {0.022, -0.55, 1.35, 1.3},
@@ -23,7 +24,7 @@ constexpr Swell kSwells[] = {
 };
 
 // Full waves out to kFadeStart from the origin, none beyond kFadeEnd; the scene light reaches
-// about 7.75 units across the sea, and the grid is fine to 8.
+// about 7.75 units across the sea, and the rings are close together to 8.
 constexpr double kFadeStart = 9.0;
 constexpr double kFadeEnd = 12.0;
 
@@ -35,45 +36,6 @@ double WaveEnvelope(double x, double z)
 }
 
 } // namespace
-
-std::vector<double> SeaGridLines(const SeaLayout& given)
-{
-    // A layout that could never reach its edge (no spacing, no growth) is bent into one that does.
-    SeaLayout layout = given;
-    layout.extent = std::max(layout.extent, 0.0);
-    layout.fineExtent = std::clamp(layout.fineExtent, 0.0, layout.extent);
-    layout.fineSpacing = std::max(layout.fineSpacing, 1e-3);
-    layout.growth = std::max(layout.growth, 1.01);
-
-    std::vector<double> positive{0.0};
-    const auto fineSteps = static_cast<int>(std::ceil(layout.fineExtent / layout.fineSpacing - 1e-9));
-    for (int i = 1; i <= fineSteps; ++i) {
-        positive.push_back(std::min(layout.fineExtent, i * layout.fineSpacing));
-    }
-    // Widening gaps out to the edge: as many as it takes, then all scaled by one factor so the last
-    // lands exactly on the edge and no gap is narrower than the one before.
-    const double outer = layout.extent - positive.back();
-    std::vector<double> gaps;
-    double sum = 0.0;
-    for (double gap = layout.fineSpacing * layout.growth; sum < outer; gap *= layout.growth) {
-        gaps.push_back(gap);
-        sum += gap;
-    }
-    const double start = positive.back();
-    double reached = 0.0;
-    for (std::size_t i = 0; i < gaps.size(); ++i) {
-        reached += gaps[i] * outer / sum;
-        positive.push_back(i + 1 < gaps.size() ? start + reached : layout.extent);
-    }
-    std::vector<double> lines;
-    for (auto it = positive.rbegin(); it != positive.rend(); ++it) {
-        if (*it > 0.0) {
-            lines.push_back(-*it);
-        }
-    }
-    lines.insert(lines.end(), positive.begin(), positive.end());
-    return lines;
-}
 
 double SeaHeight(double x, double z)
 {
@@ -98,35 +60,71 @@ void SeaNormal(double x, double z, float* nx, float* ny, float* nz)
 
 SeaMesh BuildSeaMesh(const SeaLayout& layout)
 {
-    const std::vector<double> lines = SeaGridLines(layout);
-    const auto n = static_cast<std::uint32_t>(lines.size());
-    SeaMesh mesh;
-    mesh.vertices.reserve(static_cast<std::size_t>(n) * n);
-    // Row r runs along x at z = lines[r]; vertex (r, c) is at index r * n + c.
-    for (std::uint32_t r = 0; r < n; ++r) {
-        for (std::uint32_t c = 0; c < n; ++c) {
-            const double x = lines[c];
-            const double z = lines[r];
-            SeaVertex v{};
-            v.x = static_cast<float>(x);
-            v.y = static_cast<float>(SeaHeight(x, z));
-            v.z = static_cast<float>(z);
-            SeaNormal(x, z, &v.nx, &v.ny, &v.nz);
-            v.u = static_cast<float>((x + layout.extent) / (2.0 * layout.extent));
-            v.v = static_cast<float>((layout.extent - z) / (2.0 * layout.extent));
-            mesh.vertices.push_back(v);
+    const double extent = std::max(layout.extent, 0.0);
+    // Whole eighths of a turn, so the square's corners lie on rays and its sides stay straight.
+    const auto segments = static_cast<std::uint32_t>((std::clamp(layout.segments, 8, 4096) + 7) / 8 * 8);
+    std::vector<double> radii;
+    for (const double r : layout.radii) {
+        if (r > 0.0 && r < extent) {
+            radii.push_back(r);
         }
     }
-    mesh.faces.reserve(static_cast<std::size_t>(n - 1) * (n - 1) * 2);
-    for (std::uint32_t r = 0; r + 1 < n; ++r) {
-        for (std::uint32_t c = 0; c + 1 < n; ++c) {
-            const std::uint32_t near0 = r * n + c;
-            const std::uint32_t near1 = near0 + 1;
-            const std::uint32_t far0 = near0 + n;
-            const std::uint32_t far1 = far0 + 1;
-            // Seen from above (x right, z up the page) near0 -> far0 -> far1 turns clockwise.
-            mesh.faces.push_back({near0, far0, far1});
-            mesh.faces.push_back({near0, far1, near1});
+    std::sort(radii.begin(), radii.end());
+    radii.erase(std::unique(radii.begin(), radii.end()), radii.end());
+    const auto rings = static_cast<std::uint32_t>(radii.size() + 1);
+
+    SeaMesh mesh;
+    mesh.vertices.reserve(1 + static_cast<std::size_t>(rings) * segments);
+    const auto addVertex = [&](double x, double z) {
+        SeaVertex v{};
+        v.x = static_cast<float>(x);
+        v.y = static_cast<float>(SeaHeight(x, z));
+        v.z = static_cast<float>(z);
+        SeaNormal(x, z, &v.nx, &v.ny, &v.nz);
+        v.u = static_cast<float>((x + extent) / (2.0 * extent));
+        v.v = static_cast<float>((extent - z) / (2.0 * extent));
+        mesh.vertices.push_back(v);
+    };
+    addVertex(0.0, 0.0);
+    // Ring i (0-based) holds vertex j of ray j at index 1 + i * segments + j; ray j points at angle
+    // 2 pi j / segments, counter-clockwise from +x seen from above.
+    for (std::uint32_t i = 0; i < rings; ++i) {
+        for (std::uint32_t j = 0; j < segments; ++j) {
+            const double angle = 2.0 * std::numbers::pi * j / segments;
+            const double c = std::cos(angle);
+            const double s = std::sin(angle);
+            if (i < radii.size()) {
+                addVertex(radii[i] * c, radii[i] * s);
+                continue;
+            }
+            // Where the ray meets the square; a coordinate that reaches the side is set to it exactly
+            // so the outline does not drift by a rounding error.
+            const double reach = extent / std::max(std::fabs(c), std::fabs(s));
+            double x = reach * c;
+            double z = reach * s;
+            x = std::fabs(x) > extent * (1.0 - 1e-9) ? std::copysign(extent, x) : x;
+            z = std::fabs(z) > extent * (1.0 - 1e-9) ? std::copysign(extent, z) : z;
+            addVertex(x, z);
+        }
+    }
+
+    const auto at = [segments](std::uint32_t ring, std::uint32_t ray) {
+        return 1 + ring * segments + ray % segments;
+    };
+    mesh.faces.reserve(static_cast<std::size_t>(segments) * (2 * rings - 1));
+    // Seen from above (x right, z up the page) the rays follow each other counter-clockwise, so out
+    // along a ray and then back to the one before, or along a ring and then out, turns clockwise.
+    for (std::uint32_t j = 0; j < segments; ++j) {
+        mesh.faces.push_back({0, at(0, j + 1), at(0, j)});
+    }
+    for (std::uint32_t i = 0; i + 1 < rings; ++i) {
+        for (std::uint32_t j = 0; j < segments; ++j) {
+            const std::uint32_t inner0 = at(i, j);
+            const std::uint32_t inner1 = at(i, j + 1);
+            const std::uint32_t outer0 = at(i + 1, j);
+            const std::uint32_t outer1 = at(i + 1, j + 1);
+            mesh.faces.push_back({inner0, inner1, outer1});
+            mesh.faces.push_back({inner0, outer1, outer0});
         }
     }
     return mesh;
