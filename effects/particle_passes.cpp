@@ -42,10 +42,11 @@ void SetAdditiveStates(IDirect3DDevice8* device)
 // linear filtering: their lit texels end at 0.9 and 0.96 of it.
 constexpr float LightImageReach = 0.93f;
 constexpr float SmokeImageReach = 1.0f;
-// Puffs born at least this large (the bursts') are drawn magnified: trimmed, and from the smoke image
-// without mip levels. The rising shells' small trail puffs are drawn minified, from the mip levels,
-// which spread light into the corners.
+// Puffs born at least this large (the bursts') are drawn magnified, from the smoke image without mip
+// levels. The rising shells' small trail puffs are drawn minified, from the mip levels.
 constexpr float BurstSmokeSize = 1.0f;
+// The share of its square an octagon of reach 1 covers.
+constexpr float TrimmedBillboardArea = 0.83f;
 
 // A billboard trimmed to the image's round lit part (reach above 0) where a batch run holds one, else
 // the square; returns its vertices and their count.
@@ -199,17 +200,20 @@ void DrawPuffs(bool burstPuffs)
         }
         const D3DXVECTOR3 centre(puff.position.x + 0.2f * age, puff.position.y, puff.position.z);
         const float size = (t + puff.size) * 0.5f;
+        // A dim puff adds light only where its image is bright enough: the rest is left out. The bursts'
+        // puffs read the one level of their texture, the trail's the level their size on screen picks.
+        QuadPart part;
+        const float lod =
+            burstPuffs ? 0.0f : QuarterImageLod(scale, centre, size, 2 * areas.imageWidth[0], 2 * areas.imageHeight[0]);
+        if (!LitQuadPart(areas, puff.image, lod, color, part)) {
+            continue;
+        }
         int count = 6;
         TexturedVertex* quad = nullptr;
-        if (burstPuffs) {
+        // Where the part is larger than the octagon around the image's round lit area, the octagon it is.
+        if (burstPuffs && (part.u1 - part.u0) * (part.v1 - part.v0) > TrimmedBillboardArea) {
             quad = AddBillboard(centre, size, SmokeImageReach, color, &count);
         } else {
-            // A dim trail puff adds light only where its image is bright enough: the rest is left out.
-            QuadPart part;
-            const float lod = QuarterImageLod(scale, centre, size, 2 * areas.imageWidth[0], 2 * areas.imageHeight[0]);
-            if (!LitQuadPart(areas, puff.image, lod, color, part)) {
-                continue;
-            }
             quad = QuadBatch::NextQuad();
             BuildBillboardPart(centre, size, part, color, Effects.viewRotation, Effects.inverseViewRotation, quad);
         }
