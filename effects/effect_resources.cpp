@@ -54,6 +54,7 @@ HRESULT CreateEffectResources()
     }
     // Unreadable levels only cost the trimming: the puffs are then drawn whole.
     BuildLitAreaTable(SharedEffects.textures[TextureSmoke], SharedEffects.smokeAreas);
+    BuildLitReachTable(SharedEffects.textures[TextureLight], SharedEffects.flashReach);
 
     const UINT capacity = static_cast<UINT>(SharedEffects.batchCapacity);
     HRESULT hr = device->CreateVertexBuffer(capacity * sizeof(ColorVertex), D3DUSAGE_WRITEONLY, ColorVertexFVF,
@@ -83,6 +84,7 @@ void SetSharedRenderStates(IDirect3DDevice8* device)
 void DestroyEffectResources()
 {
     SharedEffects.smokeAreas.levelCount = 0;
+    SharedEffects.flashReach.known = false;
     for (IDirect3DTexture8*& texture : SharedEffects.textures) {
         if (texture != nullptr) {
             texture->Release();

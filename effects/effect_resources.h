@@ -26,6 +26,8 @@ struct EffectResources {
     int batchCapacity = 0;
     // Where the smoke images can add light, level by level: dim puffs draw only that part.
     LitAreaTable smokeAreas;
+    // How far from its centre the flash image can add light: fading flashes draw less of their quad.
+    LitReachTable flashReach;
 };
 
 extern EffectResources SharedEffects;

@@ -6,6 +6,25 @@
 
 namespace {
 
+// Bytes per texel of the 8-bit RGB formats the tables read; 0 for any other.
+int BytesPerTexel(D3DFORMAT format)
+{
+    switch (format) {
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_A8R8G8B8: return 4;
+    case D3DFMT_R8G8B8: return 3;
+    default: return 0;
+    }
+}
+
+// Texels up to this bright times the colour's brightest channel stay under half a level (127 / 255²
+// rounds to 0); 0 for a colour that adds nothing anywhere.
+int ThresholdFor(D3DCOLOR color)
+{
+    const int brightest = static_cast<int>(std::max({(color >> 16) & 0xFFu, (color >> 8) & 0xFFu, color & 0xFFu}));
+    return brightest == 0 ? 0 : 127 / brightest + 1;
+}
+
 // Brightest of R, G and B of texel (x, y) of a locked level.
 int TexelBrightness(const D3DLOCKED_RECT& locked, int bytesPerTexel, int x, int y)
 {
@@ -76,12 +95,9 @@ bool BuildLitAreaTable(IDirect3DTexture8* texture, LitAreaTable& table)
         if (FAILED(texture->GetLevelDesc(static_cast<UINT>(level), &desc))) {
             return false;
         }
-        int bytesPerTexel = 0;
-        switch (desc.Format) {
-        case D3DFMT_X8R8G8B8:
-        case D3DFMT_A8R8G8B8: bytesPerTexel = 4; break;
-        case D3DFMT_R8G8B8: bytesPerTexel = 3; break;
-        default: return false;
+        const int bytesPerTexel = BytesPerTexel(desc.Format);
+        if (bytesPerTexel == 0) {
+            return false;
         }
         const int width = static_cast<int>(desc.Width);
         const int height = static_cast<int>(desc.Height);
@@ -108,15 +124,13 @@ bool BuildLitAreaTable(IDirect3DTexture8* texture, LitAreaTable& table)
 bool LitQuadPart(const LitAreaTable& table, int image, float lod, D3DCOLOR color, QuadPart& part)
 {
     part = {0.0f, 0.0f, 1.0f, 1.0f};
-    const int brightest = static_cast<int>(std::max({(color >> 16) & 0xFFu, (color >> 8) & 0xFFu, color & 0xFFu}));
-    if (brightest == 0) {
+    const int threshold = ThresholdFor(color);
+    if (threshold == 0) {
         return false;
     }
     if (table.levelCount == 0 || image < 0 || image > 3 || !std::isfinite(lod)) {
         return true;
     }
-    // Texels up to this bright times the colour stay under half a level: 127 / 255² rounds to 0.
-    const int threshold = 127 / brightest + 1;
     // A margin on the level of detail: the rasteriser may approximate the logarithm.
     const int first = LevelAt(lod - 0.25f, LitAreaMaxLevels);
     const int last = LevelAt(lod + 0.25f, LitAreaMaxLevels);
@@ -149,6 +163,59 @@ bool LitQuadPart(const LitAreaTable& table, int image, float lod, D3DCOLOR color
     part.u1 = std::min(1.0f, lit.u1 + Slack);
     part.v1 = std::min(1.0f, lit.v1 + Slack);
     return true;
+}
+
+bool BuildLitReachTable(IDirect3DTexture8* texture, LitReachTable& table)
+{
+    table.known = false;
+    D3DSURFACE_DESC desc{};
+    if (FAILED(texture->GetLevelDesc(0, &desc))) {
+        return false;
+    }
+    const int bytesPerTexel = BytesPerTexel(desc.Format);
+    const int width = static_cast<int>(desc.Width);
+    const int height = static_cast<int>(desc.Height);
+    D3DLOCKED_RECT locked{};
+    if (bytesPerTexel == 0 || width == 0 || height == 0 ||
+        FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
+        return false;
+    }
+    float exactly[256] = {};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            // Samples that read texel (x, y) lie within a texel and a half of its near corner on each
+            // side (in quad coordinates 0..1); the corner farthest from the centre counts.
+            const float du = std::max(std::fabs((static_cast<float>(x) - 0.5f) / static_cast<float>(width) - 0.5f),
+                                      std::fabs((static_cast<float>(x) + 1.5f) / static_cast<float>(width) - 0.5f));
+            const float dv = std::max(std::fabs((static_cast<float>(y) - 0.5f) / static_cast<float>(height) - 0.5f),
+                                      std::fabs((static_cast<float>(y) + 1.5f) / static_cast<float>(height) - 0.5f));
+            float& reach = exactly[TexelBrightness(locked, bytesPerTexel, x, y)];
+            reach = std::max(reach, 2.0f * std::sqrt(du * du + dv * dv));
+        }
+    }
+    texture->UnlockRect(0);
+    float atLeast = 0.0f;
+    for (int threshold = 255; threshold >= 1; --threshold) {
+        atLeast = std::max(atLeast, exactly[threshold]);
+        table.reach[threshold] = atLeast;
+    }
+    table.reach[0] = std::max(atLeast, exactly[0]);
+    table.known = true;
+    return true;
+}
+
+float LitReach(const LitReachTable& table, D3DCOLOR color, float limit)
+{
+    const int threshold = ThresholdFor(color);
+    if (threshold == 0) {
+        return 0.0f;
+    }
+    if (!table.known) {
+        return limit;
+    }
+    const float reach = table.reach[threshold];
+    // A little slack for the rasteriser's rounding of interpolated coordinates.
+    return reach == 0.0f ? 0.0f : std::min(limit, reach + 1.0f / 128.0f);
 }
 
 PixelScale DevicePixelScale(IDirect3DDevice8* device)

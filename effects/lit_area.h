@@ -36,6 +36,21 @@ struct QuadPart {
     float v1;
 };
 
+// How far from its centre a one-image texture can add light, by brightness threshold.
+struct LitReachTable {
+    bool known = false;
+    // [threshold]: in halves of the quad's side, the farthest a bilinear sample reaching a texel at
+    // least that bright can lie from the centre; 0 when no texel is.
+    float reach[256] = {};
+};
+
+// Reads level 0 of texture (8-bit RGB formats); false, with known false, for anything else.
+bool BuildLitReachTable(IDirect3DTexture8* texture, LitReachTable& table);
+
+// The reach, in halves of the side, outside which a quad showing the table's image modulated by
+// color adds nothing, at most limit; 0 when nothing of it adds anything.
+float LitReach(const LitReachTable& table, D3DCOLOR color, float limit);
+
 // Reads every level of texture (8-bit RGB formats); false, with levelCount 0, for anything else.
 bool BuildLitAreaTable(IDirect3DTexture8* texture, LitAreaTable& table);
 

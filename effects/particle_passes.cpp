@@ -144,11 +144,13 @@ void DrawFlashes()
             flash.brightness = k;
             const D3DCOLOR color = PackColor(k * flash.color.r, k * flash.color.g, k * flash.color.b, k * flash.color.a);
             FlashBrightness += k;
-            if (AddsNothing(color)) {
+            // A fading flash adds light only near its centre, where its image is bright enough.
+            const float reach = LitReach(SharedEffects.flashReach, color, LightImageReach);
+            if (reach == 0.0f) {
                 continue;
             }
             int count = 0;
-            AddBillboard(flash.position, (t + flash.size) * 0.5f, LightImageReach, color, &count);
+            AddBillboard(flash.position, (t + flash.size) * 0.5f, reach, color, &count);
         }
         QuadBatch::End();
     }

@@ -264,7 +264,7 @@ TEST(OfflineShow, TrimmedFlashAndSmokeBillboardsDrawWhatTheirSquaresDraw)
     // Drawn magnified, as the flashes and the bursts' puffs are: the octagon's corners cut only dark
     // texels, and its other triangulation moves interpolated values by at most one level.
     const D3DXVECTOR3 centre(0.3f, 3.4f, 0.2f);
-    const auto draw = [&](EffectTexture texture, float reach, float cellU, float cellV, float cell) {
+    const auto draw = [&](EffectTexture texture, float reach, float cellU, float cellV, float cell, D3DCOLOR color) {
         device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         device->SetTexture(0, SharedEffects.textures[texture]);
         QuadBatch::Begin();
@@ -272,12 +272,12 @@ TEST(OfflineShow, TrimmedFlashAndSmokeBillboardsDrawWhatTheirSquaresDraw)
         int count = 6;
         if (reach > 0.0f) {
             vertices = QuadBatch::NextTrimmedQuad();
-            BuildTrimmedBillboard(centre, 4.0f, reach, 0xFFFFFFFFu, Effects.viewRotation, Effects.inverseViewRotation,
+            BuildTrimmedBillboard(centre, 4.0f, reach, color, Effects.viewRotation, Effects.inverseViewRotation,
                                   vertices);
             count = TrimmedBillboardVertices;
         } else {
             vertices = QuadBatch::NextQuad();
-            BuildBillboard(centre, 4.0f, 0xFFFFFFFFu, Effects.viewRotation, Effects.inverseViewRotation, vertices);
+            BuildBillboard(centre, 4.0f, color, Effects.viewRotation, Effects.inverseViewRotation, vertices);
         }
         for (int i = 0; i < count; ++i) {
             vertices[i].u = cell * vertices[i].u + cellU;
@@ -292,11 +292,17 @@ TEST(OfflineShow, TrimmedFlashAndSmokeBillboardsDrawWhatTheirSquaresDraw)
         float cellU;
         float cellV;
         float cell;
+        D3DCOLOR color = 0xFFFFFFFFu;
     };
+    // A fading flash: only the middle of its image is bright enough to add anything.
+    const D3DCOLOR dim = 0xFF101008u;
+    const float dimReach = LitReach(SharedEffects.flashReach, dim, 0.93f);
+    EXPECT_LT(dimReach, 0.8f);
+    EXPECT_GT(LitReach(SharedEffects.flashReach, 0xFFFFFFFFu, 2.0f), 0.9f);
     for (const Case& c : {Case{TextureLight, 0.93f, 0.0f, 0.0f, 1.0f}, Case{TextureBurstSmoke, 1.0f, 0.5f, 0.0f, 0.5f},
-                          Case{TextureBurstSmoke, 1.0f, 0.0f, 0.5f, 0.5f}}) {
-        const Pixels square = draw(c.texture, 0.0f, c.cellU, c.cellV, c.cell);
-        const Pixels trimmed = draw(c.texture, c.reach, c.cellU, c.cellV, c.cell);
+                          Case{TextureBurstSmoke, 1.0f, 0.0f, 0.5f, 0.5f}, Case{TextureLight, dimReach, 0.0f, 0.0f, 1.0f, dim}}) {
+        const Pixels square = draw(c.texture, 0.0f, c.cellU, c.cellV, c.cell, c.color);
+        const Pixels trimmed = draw(c.texture, c.reach, c.cellU, c.cellV, c.cell, c.color);
         ASSERT_EQ(square.argb.size(), trimmed.argb.size());
         int lit = 0;
         for (const std::uint32_t pixel : square.argb) {
