@@ -244,22 +244,39 @@ TEST(OfflineShow, ABurstLightsTheSkyAndTheSeaWithTheGeneratedMedia)
     std::filesystem::current_path(previous);
 }
 
-TEST(OfflineShow, TrimmedFlashAndSmokeBillboardsDrawWhatTheirSquaresDraw)
-{
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(FIREWORKS_BIN_DIR);
-    OfflineShowOptions options;
-    options.width = 320;
-    options.height = 240;
-    options.sea = false;
+// A show without the sea after one empty frame, which leaves the view and the additive states of the
+// effect passes in place, with the quad buffer as the stream: for drawing billboards by hand.
+class BillboardDrawing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(FIREWORKS_BIN_DIR);
+        OfflineShowOptions options;
+        options.width = 320;
+        options.height = 240;
+        options.sea = false;
+        std::string error;
+        ASSERT_TRUE(show.Open(options, error)) << error;
+        show.Frame(0.01f, 0.01f, false);
+        device = show.Device();
+        device->SetStreamSource(0, SharedEffects.quadBuffer, sizeof(TexturedVertex));
+        device->SetVertexShader(TexturedVertexFVF);
+    }
+
+    void TearDown() override
+    {
+        show.Close();
+        std::filesystem::current_path(previous);
+    }
+
+    std::filesystem::path previous;
     OfflineShow show;
-    std::string error;
-    ASSERT_TRUE(show.Open(options, error)) << error;
-    // One empty frame leaves the view and the additive states of the effect passes in place.
-    show.Frame(0.01f, 0.01f, false);
-    IDirect3DDevice8* device = show.Device();
-    device->SetStreamSource(0, SharedEffects.quadBuffer, sizeof(TexturedVertex));
-    device->SetVertexShader(TexturedVertexFVF);
+    IDirect3DDevice8* device = nullptr;
+};
+
+TEST_F(BillboardDrawing, TrimmedFlashAndSmokeBillboardsDrawWhatTheirSquaresDraw)
+{
 
     // Drawn magnified, as the flashes and the bursts' puffs are: the octagon's corners cut only dark
     // texels, and its other triangulation moves interpolated values by at most one level.
@@ -313,25 +330,10 @@ TEST(OfflineShow, TrimmedFlashAndSmokeBillboardsDrawWhatTheirSquaresDraw)
         EXPECT_LE(difference.largest, 1) << c.texture;
         EXPECT_LT(difference.pixels, lit / 100) << c.texture;
     }
-    show.Close();
-    std::filesystem::current_path(previous);
 }
 
-TEST(OfflineShow, DimPuffsDrawOnlyThePartOfTheirQuadThatAddsLight)
+TEST_F(BillboardDrawing, DimPuffsDrawOnlyThePartOfTheirQuadThatAddsLight)
 {
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(FIREWORKS_BIN_DIR);
-    OfflineShowOptions options;
-    options.width = 320;
-    options.height = 240;
-    options.sea = false;
-    OfflineShow show;
-    std::string error;
-    ASSERT_TRUE(show.Open(options, error)) << error;
-    show.Frame(0.01f, 0.01f, false);
-    IDirect3DDevice8* device = show.Device();
-    device->SetStreamSource(0, SharedEffects.quadBuffer, sizeof(TexturedVertex));
-    device->SetVertexShader(TexturedVertexFVF);
     device->SetTexture(0, SharedEffects.textures[TextureSmoke]);
     const LitAreaTable& areas = SharedEffects.smokeAreas;
     ASSERT_EQ(areas.levelCount, 7);
@@ -376,8 +378,6 @@ TEST(OfflineShow, DimPuffsDrawOnlyThePartOfTheirQuadThatAddsLight)
         }
     }
     EXPECT_GT(trimmed, 4);
-    show.Close();
-    std::filesystem::current_path(previous);
 }
 
 TEST(OfflineShow, DrawingStraightIntoTheWindowLooksAsTheCopiedBufferDoes)
