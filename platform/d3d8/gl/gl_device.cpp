@@ -493,7 +493,10 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
         cache.ClearDepth(z);
         mask |= GL_DEPTH_BUFFER_BIT;
     }
-    if (flags & D3DCLEAR_STENCIL) {
+    // Under a format without stencil the GL buffer's stencil bits (the window's) belong to nobody:
+    // cleared with the depth, the clear fills whole words instead of keeping the stencil byte of each.
+    const bool stencilUnused = !HasStencilBits(presentation.AutoDepthStencilFormat);
+    if ((flags & D3DCLEAR_STENCIL) || ((flags & D3DCLEAR_ZBUFFER) && stencilUnused)) {
         cache.ClearStencil(static_cast<GLint>(stencil & 0xFF));
         mask |= GL_STENCIL_BUFFER_BIT;
     }

@@ -85,7 +85,7 @@ bool GlDevice::WindowCanBeBackBuffer() const
         return false;
     }
     const D3DFORMAT depth = presentation.AutoDepthStencilFormat;
-    const bool stencil = depth == D3DFMT_D24S8 || depth == D3DFMT_D15S1 || depth == D3DFMT_D24X4S4;
+    const bool stencil = HasStencilBits(depth);
     const GLint depthBits = depth == D3DFMT_D16 || depth == D3DFMT_D16_LOCKABLE || depth == D3DFMT_D15S1 ? 16 : 24;
     if (windowDepthBits < depthBits || (stencil && windowStencilBits < 8)) {
         return false;

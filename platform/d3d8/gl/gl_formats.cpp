@@ -41,6 +41,11 @@ bool IsDepthFormat(D3DFORMAT format)
     return format == D3DFMT_D16 || format == D3DFMT_D24X8 || format == D3DFMT_D24S8 || format == D3DFMT_D32;
 }
 
+bool HasStencilBits(D3DFORMAT format)
+{
+    return format == D3DFMT_D24S8 || format == D3DFMT_D15S1 || format == D3DFMT_D24X4S4;
+}
+
 bool GlVertexLayoutOf(DWORD fvf, GlVertexLayout* out)
 {
     *out = FvfLayoutOf(fvf);

@@ -25,6 +25,8 @@ bool IsBackBufferFormat(D3DFORMAT format);
 bool IsDisplayFormat(D3DFORMAT format);
 // Depth buffers the device can attach.
 bool IsDepthFormat(D3DFORMAT format);
+// Depth formats with stencil bits.
+bool HasStencilBits(D3DFORMAT format);
 
 // Byte offsets of each part of a vertex in a flexible vertex format; -1 where the part is absent.
 // The shader family reads the first texture coordinate set only.
