@@ -17,6 +17,8 @@ void BuildBillboardPart(const D3DXVECTOR3& centre, float size, const QuadPart& p
 
 // Vertices of a trimmed billboard: an octagon fanned into six triangles.
 constexpr int TrimmedBillboardVertices = 18;
+// The share of its square a trimmed billboard of reach 1 covers: 8 tan(pi / 8) / 4.
+constexpr float TrimmedBillboardArea = 0.8284f;
 
 // The same square trimmed to a regular octagon around a disc of radius reach (in halves of the side,
 // at most 1) with the square's texture coordinates: for round images dark outside that disc, the

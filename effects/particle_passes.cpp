@@ -45,8 +45,6 @@ constexpr float SmokeImageReach = 1.0f;
 // Puffs born at least this large (the bursts') are drawn magnified, from the smoke image without mip
 // levels. The rising shells' small trail puffs are drawn minified, from the mip levels.
 constexpr float BurstSmokeSize = 1.0f;
-// The share of its square an octagon of reach 1 covers.
-constexpr float TrimmedBillboardArea = 0.83f;
 
 // A billboard trimmed to the image's round lit part (reach above 0) where a batch run holds one, else
 // the square; returns its vertices and their count.

@@ -15,7 +15,7 @@ namespace {
 GLenum DepthStorageOf(D3DFORMAT format)
 {
     // A 16-bit depth buffer keeps its precision; every other depth format gets 24 bits and a stencil.
-    return format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE ? GL_DEPTH_COMPONENT16 : GL_DEPTH24_STENCIL8;
+    return DepthBitsOf(format) == 16 && !HasStencilBits(format) ? GL_DEPTH_COMPONENT16 : GL_DEPTH24_STENCIL8;
 }
 
 } // namespace
@@ -85,9 +85,7 @@ bool GlDevice::WindowCanBeBackBuffer() const
         return false;
     }
     const D3DFORMAT depth = presentation.AutoDepthStencilFormat;
-    const bool stencil = HasStencilBits(depth);
-    const GLint depthBits = depth == D3DFMT_D16 || depth == D3DFMT_D16_LOCKABLE || depth == D3DFMT_D15S1 ? 16 : 24;
-    if (windowDepthBits < depthBits || (stencil && windowStencilBits < 8)) {
+    if (windowDepthBits < DepthBitsOf(depth) || (HasStencilBits(depth) && windowStencilBits < 8)) {
         return false;
     }
     int width = 0;

@@ -46,6 +46,11 @@ bool HasStencilBits(D3DFORMAT format)
     return format == D3DFMT_D24S8 || format == D3DFMT_D15S1 || format == D3DFMT_D24X4S4;
 }
 
+int DepthBitsOf(D3DFORMAT format)
+{
+    return format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE || format == D3DFMT_D15S1 ? 16 : 24;
+}
+
 bool GlVertexLayoutOf(DWORD fvf, GlVertexLayout* out)
 {
     *out = FvfLayoutOf(fvf);

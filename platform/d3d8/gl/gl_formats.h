@@ -25,8 +25,9 @@ bool IsBackBufferFormat(D3DFORMAT format);
 bool IsDisplayFormat(D3DFORMAT format);
 // Depth buffers the device can attach.
 bool IsDepthFormat(D3DFORMAT format);
-// Depth formats with stencil bits.
+// Depth formats with stencil bits, and the depth bits a format holds.
 bool HasStencilBits(D3DFORMAT format);
+int DepthBitsOf(D3DFORMAT format);
 
 // Byte offsets of each part of a vertex in a flexible vertex format; -1 where the part is absent.
 // The shader family reads the first texture coordinate set only.
