@@ -77,13 +77,13 @@ void DescribeImage(const D3DLOCKED_RECT& locked, int bytesPerTexel, int width, i
 }
 
 // The level a nearest-mip sampler reads at lod, clamped to the levels there are.
-int LevelAt(float lod, int levels)
+} // namespace
+
+int NearestMipLevel(float lod, int levels)
 {
     const int level = lod <= 0.5f ? 0 : static_cast<int>(std::ceil(lod + 0.5f)) - 1;
     return std::min(level, levels - 1);
 }
-
-} // namespace
 
 bool BuildLitAreaTable(IDirect3DTexture8* texture, LitAreaTable& table)
 {
@@ -121,20 +121,17 @@ bool BuildLitAreaTable(IDirect3DTexture8* texture, LitAreaTable& table)
     return described > 0;
 }
 
-bool LitQuadPart(const LitAreaTable& table, int image, float lod, D3DCOLOR color, QuadPart& part)
+namespace {
+
+// The union of the lit boxes of levels first..last.
+bool LitQuadPartOfLevels(const LitAreaTable& table, int image, int first, int last, D3DCOLOR color, QuadPart& part)
 {
     part = {0.0f, 0.0f, 1.0f, 1.0f};
     const int threshold = ThresholdFor(color);
     if (threshold == 0) {
         return false;
     }
-    if (table.levelCount == 0 || image < 0 || image > 3 || !std::isfinite(lod)) {
-        return true;
-    }
-    // A margin on the level of detail: the rasteriser may approximate the logarithm.
-    const int first = LevelAt(lod - 0.25f, LitAreaMaxLevels);
-    const int last = LevelAt(lod + 0.25f, LitAreaMaxLevels);
-    if (last >= table.levelCount) {
+    if (image < 0 || image > 3 || first < 0 || last >= table.levelCount) {
         return true;
     }
     bool any = false;
@@ -163,6 +160,23 @@ bool LitQuadPart(const LitAreaTable& table, int image, float lod, D3DCOLOR color
     part.u1 = std::min(1.0f, lit.u1 + Slack);
     part.v1 = std::min(1.0f, lit.v1 + Slack);
     return true;
+}
+
+} // namespace
+
+bool LitQuadPart(const LitAreaTable& table, int image, float lod, D3DCOLOR color, QuadPart& part)
+{
+    if (!std::isfinite(lod)) {
+        return LitQuadPartOfLevels(table, image, 0, LitAreaMaxLevels, color, part);
+    }
+    // A margin on the level of detail: the rasteriser may approximate the logarithm.
+    return LitQuadPartOfLevels(table, image, NearestMipLevel(lod - 0.25f, LitAreaMaxLevels),
+                               NearestMipLevel(lod + 0.25f, LitAreaMaxLevels), color, part);
+}
+
+bool LitQuadPartAtLevel(const LitAreaTable& table, int image, int level, D3DCOLOR color, QuadPart& part)
+{
+    return LitQuadPartOfLevels(table, image, level, level, color, part);
 }
 
 bool BuildLitReachTable(IDirect3DTexture8* texture, LitReachTable& table)

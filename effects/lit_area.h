@@ -58,6 +58,10 @@ bool BuildLitAreaTable(IDirect3DTexture8* texture, LitAreaTable& table);
 // modulated by color, outside which every pixel adds nothing (channel products under half a level);
 // the whole quad when the table cannot tell. False when no pixel of the quad adds anything.
 bool LitQuadPart(const LitAreaTable& table, int image, float lod, D3DCOLOR color, QuadPart& part);
+// The same for a quad read from one level only.
+bool LitQuadPartAtLevel(const LitAreaTable& table, int image, int level, D3DCOLOR color, QuadPart& part);
+// The level a nearest-level mip filter reads at level of detail lod, in a chain of levels.
+int NearestMipLevel(float lod, int levels);
 
 // How the device maps eye space to pixels, for the level of detail a billboard's texture is read at.
 struct PixelScale {

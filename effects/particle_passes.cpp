@@ -1,7 +1,10 @@
 // Spark, flash and smoke passes.
 #include "effects/particle_passes.h"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
+#include <cstdint>
 
 #include "effects/billboard.h"
 #include "effects/effect_context.h"
@@ -159,71 +162,94 @@ void DrawFlashes()
 
 namespace {
 
-// One batch of the puffs of one kind: the trail puffs or the bursts'.
-void DrawPuffs(bool burstPuffs)
+// A puff as this frame draws it, worked out once and then drawn in the batch of its kind and level.
+struct PuffLook {
+    D3DXVECTOR3 centre;
+    float size;
+    D3DCOLOR color;
+    int image;
+    bool burst;
+    // The one mip level a trail puff is read from; -1 where the device's view cannot tell, and the
+    // level of detail is left to the rasteriser.
+    int level;
+    float lod;
+};
+
+PuffLook PuffLooks[SmokeCapacity];
+
+// The puff's colour (its grey, tinted by the flashes near it), centre and size; false when it adds nothing.
+bool LookOf(const SmokePuff& puff, PuffLook& look)
+{
+    float r = 0.0f;
+    float g = 0.0f;
+    float b = 0.0f;
+    for (ParticleRecord* f = FlashPool.activeList; f != nullptr; f = f->next) {
+        const Flash& flash = *static_cast<const Flash*>(f);
+        const D3DXVECTOR3 d = flash.position - puff.position;
+        const float w = flash.brightness / (2.0f * D3DXVec3Dot(&d, &d) + 1.0f);
+        r += w * flash.color.r;
+        g += w * flash.color.g;
+        b += w * flash.color.b;
+    }
+    const float age = Effects.time - puff.birth;
+    const float t = age / puff.life;
+    const float base = (1.0f - t) * puff.intensity * 0.5f;
+    // The flash tint may at most double the puff's own grey.
+    const float limit = 2.0f * base > 1.0f ? 1.0f : 2.0f * base;
+    r = r + base > limit ? limit : r + base;
+    g = g + base > limit ? limit : g + base;
+    b = b + base > limit ? limit : b + base;
+    look.color = PackColor(r, g, b, base);
+    look.centre = D3DXVECTOR3(puff.position.x + 0.2f * age, puff.position.y, puff.position.z);
+    look.size = (t + puff.size) * 0.5f;
+    look.image = puff.image;
+    look.burst = puff.size >= BurstSmokeSize;
+    return !AddsNothing(look.color);
+}
+
+// A dim puff adds light only where its image is bright enough: the rest of its quad is left out.
+void EmitPuff(const PuffLook& look)
 {
     const LitAreaTable& areas = SharedEffects.smokeAreas;
-    const PixelScale scale = burstPuffs ? PixelScale{} : DevicePixelScale(Effects.device);
+    QuadPart part;
+    const bool adds = look.level >= 0 ? LitQuadPartAtLevel(areas, look.image, look.level, look.color, part)
+                                      : LitQuadPart(areas, look.image, look.lod, look.color, part);
+    if (!adds) {
+        return;
+    }
+    int count = 6;
+    TexturedVertex* quad = nullptr;
+    // Where the part is larger than the octagon around the image's round lit area, the octagon it is.
+    if (look.burst && (part.u1 - part.u0) * (part.v1 - part.v0) > TrimmedBillboardArea) {
+        quad = AddBillboard(look.centre, look.size, SmokeImageReach, look.color, &count);
+    } else {
+        quad = QuadBatch::NextQuad();
+        BuildBillboardPart(look.centre, look.size, part, look.color, Effects.viewRotation,
+                           Effects.inverseViewRotation, quad);
+    }
+    // The puff's image is one quarter of the smoke texture.
+    const float du = 0.5f * static_cast<float>(look.image & 1);
+    const float dv = 0.5f * static_cast<float>(look.image >> 1);
+    for (int i = 0; i < count; ++i) {
+        quad[i].u = 0.5f * quad[i].u + du;
+        quad[i].v = 0.5f * quad[i].v + dv;
+    }
+}
+
+// One batch: the puffs of one kind, and for the trail's one mip level.
+void DrawPuffBatch(int lookCount, bool burst, int level)
+{
     bool begun = false;
-    for (ParticleRecord* record = SmokePool.activeList; record != nullptr; record = record->next) {
-        const SmokePuff& puff = *static_cast<const SmokePuff*>(record);
-        if ((puff.size >= BurstSmokeSize) != burstPuffs) {
+    for (int i = 0; i < lookCount; ++i) {
+        const PuffLook& look = PuffLooks[i];
+        if (look.burst != burst || look.level != level) {
             continue;
         }
         if (!begun) {
-            UseQuadBuffer(Effects.device, burstPuffs ? TextureBurstSmoke : TextureSmoke);
             QuadBatch::Begin();
             begun = true;
         }
-        float r = 0.0f;
-        float g = 0.0f;
-        float b = 0.0f;
-        for (ParticleRecord* f = FlashPool.activeList; f != nullptr; f = f->next) {
-            const Flash& flash = *static_cast<const Flash*>(f);
-            const D3DXVECTOR3 d = flash.position - puff.position;
-            const float w = flash.brightness / (2.0f * D3DXVec3Dot(&d, &d) + 1.0f);
-            r += w * flash.color.r;
-            g += w * flash.color.g;
-            b += w * flash.color.b;
-        }
-        const float age = Effects.time - puff.birth;
-        const float t = age / puff.life;
-        const float base = (1.0f - t) * puff.intensity * 0.5f;
-        // The flash tint may at most double the puff's own grey.
-        const float limit = 2.0f * base > 1.0f ? 1.0f : 2.0f * base;
-        r = r + base > limit ? limit : r + base;
-        g = g + base > limit ? limit : g + base;
-        b = b + base > limit ? limit : b + base;
-        const D3DCOLOR color = PackColor(r, g, b, base);
-        if (AddsNothing(color)) {
-            continue;
-        }
-        const D3DXVECTOR3 centre(puff.position.x + 0.2f * age, puff.position.y, puff.position.z);
-        const float size = (t + puff.size) * 0.5f;
-        // A dim puff adds light only where its image is bright enough: the rest is left out. The bursts'
-        // puffs read the one level of their texture, the trail's the level their size on screen picks.
-        QuadPart part;
-        const float lod =
-            burstPuffs ? 0.0f : QuarterImageLod(scale, centre, size, 2 * areas.imageWidth[0], 2 * areas.imageHeight[0]);
-        if (!LitQuadPart(areas, puff.image, lod, color, part)) {
-            continue;
-        }
-        int count = 6;
-        TexturedVertex* quad = nullptr;
-        // Where the part is larger than the octagon around the image's round lit area, the octagon it is.
-        if (burstPuffs && (part.u1 - part.u0) * (part.v1 - part.v0) > TrimmedBillboardArea) {
-            quad = AddBillboard(centre, size, SmokeImageReach, color, &count);
-        } else {
-            quad = QuadBatch::NextQuad();
-            BuildBillboardPart(centre, size, part, color, Effects.viewRotation, Effects.inverseViewRotation, quad);
-        }
-        // The puff's image is one quarter of the smoke texture.
-        const float du = 0.5f * static_cast<float>(puff.image & 1);
-        const float dv = 0.5f * static_cast<float>(puff.image >> 1);
-        for (int i = 0; i < count; ++i) {
-            quad[i].u = 0.5f * quad[i].u + du;
-            quad[i].v = 0.5f * quad[i].v + dv;
-        }
+        EmitPuff(look);
     }
     if (begun) {
         QuadBatch::End();
@@ -238,7 +264,63 @@ void DrawSmoke()
     if (SmokePool.activeList == nullptr) {
         return;
     }
-    // Additive blending adds the same whatever the order: the two kinds draw one after the other.
-    DrawPuffs(false);
-    DrawPuffs(true);
+    IDirect3DDevice8* device = Effects.device;
+    // The trail puffs are small and minified: each is read from the one mip level its size on screen
+    // picks, as the rasteriser would pick it for every pixel, so the rasteriser skips that work and the
+    // quad shrinks to that level's lit part. The bursts' puffs are magnified from a texture of one level.
+    // Only a nearest-level filter reads one level across a quad of one depth.
+    const PixelScale scale = DevicePixelScale(device);
+    const LitAreaTable& areas = SharedEffects.smokeAreas;
+    DWORD mipFilter = D3DTEXF_NONE;
+    DWORD finestLevel = 0;
+    device->GetTextureStageState(0, D3DTSS_MIPFILTER, &mipFilter);
+    device->GetTextureStageState(0, D3DTSS_MAXMIPLEVEL, &finestLevel);
+    const bool levelEach = mipFilter == D3DTEXF_POINT && finestLevel == 0 && areas.levelCount > 0;
+    const int trailLevels = std::min(static_cast<int>(SharedEffects.textures[TextureSmoke]->GetLevelCount()), 32);
+    int lookCount = 0;
+    std::uint32_t trailLevelsUsed = 0;
+    bool anyBurst = false;
+    bool anyLeftToRasteriser = false;
+    for (ParticleRecord* record = SmokePool.activeList; record != nullptr; record = record->next) {
+        PuffLook& look = PuffLooks[lookCount];
+        if (!LookOf(*static_cast<const SmokePuff*>(record), look)) {
+            continue;
+        }
+        ++lookCount;
+        look.level = -1;
+        look.lod = 0.0f;
+        if (look.burst) {
+            anyBurst = true;
+            continue;
+        }
+        look.lod = QuarterImageLod(scale, look.centre, look.size, 2 * areas.imageWidth[0], 2 * areas.imageHeight[0]);
+        if (levelEach && std::isfinite(look.lod)) {
+            look.level = NearestMipLevel(look.lod, trailLevels);
+            trailLevelsUsed |= 1u << look.level;
+        } else {
+            anyLeftToRasteriser = true;
+        }
+    }
+    // Additive blending adds the same whatever the order: the batches draw one after the other.
+    if (trailLevelsUsed != 0 || anyLeftToRasteriser) {
+        UseQuadBuffer(device, TextureSmoke);
+        if (anyLeftToRasteriser) {
+            DrawPuffBatch(lookCount, false, -1);
+        }
+        if (trailLevelsUsed != 0) {
+            device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
+            for (int level = 0; level < trailLevels; ++level) {
+                if (trailLevelsUsed & (1u << level)) {
+                    device->SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, static_cast<DWORD>(level));
+                    DrawPuffBatch(lookCount, false, level);
+                }
+            }
+            device->SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, finestLevel);
+            device->SetTextureStageState(0, D3DTSS_MIPFILTER, mipFilter);
+        }
+    }
+    if (anyBurst) {
+        UseQuadBuffer(device, TextureBurstSmoke);
+        DrawPuffBatch(lookCount, true, -1);
+    }
 }

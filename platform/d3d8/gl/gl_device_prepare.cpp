@@ -78,9 +78,12 @@ HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layou
     if (texture != nullptr && !texture->Upload(cache)) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    // A texture of one level samples the same without a mip filter, and the rasteriser skips the
-    // level-of-detail work; the sampler is checked against the texture on every draw.
-    const bool singleLevel = texture != nullptr && texture->GetLevelCount() == 1;
+    // The finest level a stage may read is the texture's base level. Where that leaves one level, the
+    // texture samples the same without a mip filter, and the rasteriser skips the level-of-detail work;
+    // the sampler is checked against the texture on every draw.
+    const bool singleLevel =
+        texture != nullptr &&
+        texture->UseFinestLevel(cache, state.textureStageStates[0][D3DTSS_MAXMIPLEVEL]) + 1 == texture->GetLevelCount();
     if ((dirty & DirtySampler) || singleLevel != samplerSingleLevel) {
         ApplySampler(singleLevel);
     }

@@ -3,6 +3,7 @@
 
 #include "platform/d3d8/gl/gl_formats.h"
 
+#include <algorithm>
 #include <utility>
 
 GlTexture::GlTexture(std::shared_ptr<ResourceOwner> owner, std::shared_ptr<GlGarbage> garbage_, UINT width,
@@ -72,4 +73,14 @@ bool GlTexture::Upload(GlStateCache& cache)
     }
     dirtyLevels = 0;
     return true;
+}
+
+UINT GlTexture::UseFinestLevel(GlStateCache& cache, DWORD level)
+{
+    const UINT finest = std::min<UINT>(level, GetLevelCount() - 1);
+    if (finest != finestLevel) {
+        finestLevel = finest;
+        FW_GL(cache, gl::TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, static_cast<GLint>(finest)));
+    }
+    return finest;
 }

@@ -17,6 +17,9 @@ public:
     HRESULT UnlockRect(UINT level) override;
     // With the context current and texture unit 0 active: binds the texture and uploads changed levels.
     bool Upload(GlStateCache& cache);
+    // With the texture bound: the finest level sampling may read (0 the largest), clamped to the chain;
+    // returns the level used.
+    UINT UseFinestLevel(GlStateCache& cache, DWORD level);
     GLuint Name() const { return name; }
 
 private:
@@ -26,4 +29,6 @@ private:
     GLuint name = 0;
     // Bit i: level i changed since it was last sent.
     std::uint32_t dirtyLevels = 0xFFFFFFFFu;
+    // The GL base level last set.
+    UINT finestLevel = 0;
 };

@@ -426,7 +426,7 @@ TEST_F(GlScene, PointSpritesCoverViewportHeightTimesSizeOverDistance)
     texture->Release();
 }
 
-TEST_F(GlScene, MipLevelsAreSampledAgainAfterATextureOfOneLevel)
+TEST_F(GlScene, MipLevelsAreSampledAgainAfterATextureOfOneLevelAndFromTheFinestAllowed)
 {
     // Solid textures: one of a single blue level, one whose smaller levels are green under a red top.
     const auto solid = [&](UINT levels, D3DCOLOR top, D3DCOLOR below) {
@@ -457,6 +457,15 @@ TEST_F(GlScene, MipLevelsAreSampledAgainAfterATextureOfOneLevel)
     device->SetTexture(0, chain);
     DrawRect(0, 0, 2, 2, 0xFFFFFFFFu);
     EXPECT_TRUE(Near(Pixel(0, 0), 0, 255, 0)) << Show(Pixel(0, 0));
+    // The finest level a stage may read, without a mip filter: magnified, the chosen level shows; past
+    // the chain's end, its last level; at 0 the top again.
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
+    for (const DWORD finest : {1u, 9u, 0u}) {
+        device->SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, finest);
+        DrawRect(0, 0, 64, 64, 0xFFFFFFFFu);
+        EXPECT_TRUE(finest == 0 ? Near(Pixel(30, 30), 255, 0, 0) : Near(Pixel(30, 30), 0, 255, 0))
+            << finest << " " << Show(Pixel(30, 30));
+    }
     device->SetTexture(0, nullptr);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     single->Release();

@@ -342,6 +342,7 @@ TEST_F(BillboardDrawing, DimPuffsDrawOnlyThePartOfTheirQuadThatAddsLight)
     // From the mip levels, as the trail puffs are: magnified, minified and down to a few pixels.
     const D3DXVECTOR3 centre(0.3f, 3.4f, 0.2f);
     int trimmed = 0;
+    int smallerAtOneLevel = 0;
     for (const float size : {3.0f, 0.9f, 0.35f, 0.12f, 0.03f}) {
         for (const D3DCOLOR color : {0xFF404040u, 0xFF10180Cu, 0xFF030303u, 0xFF010101u}) {
             for (const int image : {0, 3}) {
@@ -374,10 +375,27 @@ TEST_F(BillboardDrawing, DimPuffsDrawOnlyThePartOfTheirQuadThatAddsLight)
                 const Difference difference = Compare(square, draw(part));
                 EXPECT_LE(difference.largest, 1) << size << " " << color << " lod " << lod;
                 EXPECT_LE(difference.pixels, std::max(2, lit / 100)) << size << " " << color << " lod " << lod;
+
+                // Read from the one level its size picks, as the trail puffs are, trimmed to that level.
+                const int level = NearestMipLevel(lod, 7);
+                QuadPart levelPart;
+                ASSERT_TRUE(LitQuadPartAtLevel(areas, image, level, color, levelPart));
+                device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
+                device->SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, static_cast<DWORD>(level));
+                const Difference oneLevel = Compare(square, draw(levelPart));
+                device->SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, 0);
+                device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+                EXPECT_LE(oneLevel.largest, 1) << size << " " << color << " level " << level;
+                EXPECT_LE(oneLevel.pixels, std::max(2, lit / 100)) << size << " " << color << " level " << level;
+                smallerAtOneLevel += (levelPart.u1 - levelPart.u0) * (levelPart.v1 - levelPart.v0) <
+                                             (part.u1 - part.u0) * (part.v1 - part.v0)
+                                         ? 1
+                                         : 0;
             }
         }
     }
     EXPECT_GT(trimmed, 4);
+    EXPECT_GT(smallerAtOneLevel, 0);
 }
 
 TEST(OfflineShow, DrawingStraightIntoTheWindowLooksAsTheCopiedBufferDoes)
