@@ -83,6 +83,7 @@ ShowApp::ShowApp()
     useDepthBuffer = true;
     StatusFont = new BitmapFont("Arial", 12, BitmapFontBold);
     sea = new CD3DFile;
+    calmSea = new CD3DFile;
 
     ShowCommandActions actions;
     actions.cameraNext = &CameraNextCommand;
@@ -101,6 +102,8 @@ ShowApp::~ShowApp()
     StatusFont = nullptr;
     delete sea;
     sea = nullptr;
+    delete calmSea;
+    calmSea = nullptr;
 }
 
 HRESULT ShowApp::Startup(HINSTANCE instance)
@@ -151,6 +154,7 @@ HRESULT ShowApp::CreateDeviceResources()
     if (SUCCEEDED(hr)) {
         hr = EffectsCreateDeviceResources();
     }
+    calmSeaLoaded = SUCCEEDED(hr) && LoadCalmSea(device, *calmSea);
     if (hr == MediaNotFound) {
         // The error box says which file and why.
         std::snprintf(errorDetail, sizeof(errorDetail), "%s", MediaFailureText().c_str());
@@ -164,6 +168,9 @@ HRESULT ShowApp::RestoreDeviceResources()
     StatusFont->RestoreBuffers();
     SetShowDeviceStates(device, backBufferDesc.Width, backBufferDesc.Height);
     sea->AttachTree(device);
+    if (calmSeaLoaded) {
+        calmSea->AttachTree(device);
+    }
     EffectsRestoreDeviceResources();
     return S_OK;
 }
@@ -205,7 +212,7 @@ HRESULT ShowApp::DrawFrame()
     if (audio != nullptr) {
         audio->sounds.SetListener(ListenerFromView(camera.view));
     }
-    DrawShowScene(device, camera.view, sea);
+    DrawShowScene(device, camera.view, sea, calmSeaLoaded ? calmSea : nullptr);
     if (statusVisible) {
         DrawStatusText(device, *StatusFont, FrameStatsText, camera.eye, camera.cameraIndex);
     }
@@ -221,6 +228,9 @@ HRESULT ShowApp::InvalidateDeviceResources()
 {
     StatusFont->ReleaseBuffers();
     sea->DetachTree();
+    if (calmSeaLoaded) {
+        calmSea->DetachTree();
+    }
     EffectsInvalidateDeviceResources();
     return S_OK;
 }
@@ -229,6 +239,8 @@ HRESULT ShowApp::DestroyDeviceResources()
 {
     StatusFont->ReleaseAtlas();
     sea->ReleaseTree();
+    calmSea->ReleaseTree();
+    calmSeaLoaded = false;
     EffectsDestroyDeviceResources();
     ReleaseGroundGrid();
     Effects.device = nullptr;

@@ -69,6 +69,9 @@ public:
     // Changed under RenderLock by the window thread, read by the frame.
     bool statusVisible = true;
     CD3DFile* sea = nullptr;
+    // Drawn instead of the sea while no flash lights it, where the media have it.
+    CD3DFile* calmSea = nullptr;
+    bool calmSeaLoaded = false;
 
     // The automatic show, the played show file and the show's own pause, all under RenderLock.
     bool autoMode = false;

@@ -3,11 +3,13 @@
 
 #include <bit>
 #include <cstdio>
+#include <filesystem>
 
 #include "effects/effects_lifecycle.h"
 #include "effects/particle_pool.h"
 #include "media/bitmap_font.h"
 #include "media/d3d_file.h"
+#include "media/media_lookup.h"
 
 namespace {
 
@@ -68,7 +70,23 @@ void SetShowDeviceStates(IDirect3DDevice8* device, UINT backBufferWidth, UINT ba
     device->SetRenderState(D3DRS_FOGCOLOR, 0x00000000);
 }
 
-void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea)
+bool LoadCalmSea(IDirect3DDevice8* device, CD3DFile& calmSea)
+{
+    // It stands for the sea of its own folder: beside a sea from elsewhere it would show the wrong one.
+    char seaPath[MAX_PATH];
+    char calmPath[MAX_PATH];
+    if (FAILED(LocateMediaFile(seaPath, "sea.x")) || FAILED(LocateMediaFile(calmPath, "sea_calm.x")) ||
+        std::filesystem::path(seaPath).parent_path() != std::filesystem::path(calmPath).parent_path()) {
+        return false;
+    }
+    if (SUCCEEDED(calmSea.Load(device, calmPath))) {
+        return true;
+    }
+    calmSea.ReleaseTree();
+    return false;
+}
+
+void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea, CD3DFile* calmSea)
 {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
     device->SetTransform(D3DTS_VIEW, &view);
@@ -92,7 +110,10 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
                                    SeaFogEnd * view._34 - view._33, SeaFogEnd * view._44 - view._43};
         device->SetClipPlane(0, seaPlane);
         device->SetRenderState(D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0);
-        sea->Draw(device, &Identity);
+        // Unlit, the sea shows the global ambient alone, the same at every vertex, and the fog follows
+        // the depth across any face: a few faces draw what the fine mesh draws, for far less.
+        CD3DFile* drawn = FlashBrightness == 0.0f && calmSea != nullptr ? calmSea : sea;
+        drawn->Draw(device, &Identity);
         device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
     } else {
         device->SetTransform(D3DTS_WORLD, &Identity);

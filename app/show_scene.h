@@ -19,8 +19,13 @@ D3DLIGHT8 SceneLight(float brightness);
 void SetShowDeviceStates(IDirect3DDevice8* device, UINT backBufferWidth, UINT backBufferHeight);
 
 // One frame between BeginScene and EndScene: clear, view, fog and scene light, the sea (if any),
-// then the effects. The effect update for the frame has run before.
-void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea);
+// then the effects. The effect update for the frame has run before. While no flash lights the sea,
+// calmSea (if any) is drawn in its place: the same surface in a few faces.
+void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea, CD3DFile* calmSea);
+
+// Loads "sea_calm.x", which the media may leave out, from the folder "sea.x" is found in: false, with
+// the scene empty, when it is not there or cannot be loaded.
+bool LoadCalmSea(IDirect3DDevice8* device, CD3DFile& calmSea);
 
 // The status line under the frame statistics: the eye and the camera mode, into a buffer of size bytes.
 void FormatStatusLine(char* line, size_t size, const D3DXVECTOR3& eye, int cameraIndex);

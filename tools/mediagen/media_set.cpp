@@ -23,10 +23,22 @@ std::vector<std::uint8_t> BuildBitmap()
     return EncodeBmp24(Draw());
 }
 
-std::vector<std::uint8_t> BuildSea()
+template <std::string (*Build)()>
+std::vector<std::uint8_t> BuildText()
 {
-    const std::string text = BuildSeaXFile();
+    const std::string text = Build();
     return {text.begin(), text.end()};
+}
+
+std::string SeaXFile(const SeaMesh& mesh)
+{
+    XFileContent content{};
+    content.frameName = "Sea";
+    content.meshName = "SeaSurface";
+    content.mesh = &mesh;
+    // A dark blue-grey that the global ambient keeps barely visible and the flashes light up.
+    content.material = {{0.05f, 0.08f, 0.12f, 1.0f}, 0.0f, {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}};
+    return FormatXFile(content);
 }
 
 template <SoundId Id>
@@ -64,21 +76,20 @@ const std::vector<MediaFile>& MediaFiles()
         {"Smoke.bmp", BuildBitmap<DrawSmokeImage>},
         {"Light.bmp", BuildBitmap<DrawLightImage>},
         {"Ground.bmp", BuildBitmap<DrawGroundImage>},
-        {"sea.x", BuildSea},
+        {"sea.x", BuildText<BuildSeaXFile>},
+        {"sea_calm.x", BuildText<BuildCalmSeaXFile>},
     };
     return files;
 }
 
 std::string BuildSeaXFile()
 {
-    const SeaMesh mesh = BuildSeaMesh();
-    XFileContent content{};
-    content.frameName = "Sea";
-    content.meshName = "SeaSurface";
-    content.mesh = &mesh;
-    // A dark blue-grey that the global ambient keeps barely visible and the flashes light up.
-    content.material = {{0.05f, 0.08f, 0.12f, 1.0f}, 0.0f, {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}};
-    return FormatXFile(content);
+    return SeaXFile(BuildSeaMesh());
+}
+
+std::string BuildCalmSeaXFile()
+{
+    return SeaXFile(BuildCalmSeaMesh());
 }
 
 namespace {

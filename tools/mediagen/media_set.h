@@ -12,15 +12,16 @@ struct MediaFile {
     std::vector<std::uint8_t> (*build)();
 };
 
-// The nine files, effect textures first in the order the effects load them, then "Ground.bmp" and
-// "sea.x".
+// The ten files, effect textures first in the order the effects load them, then "Ground.bmp", "sea.x"
+// and "sea_calm.x".
 const std::vector<MediaFile>& MediaFiles();
 
 // The sounds' WAV files, in sound id order.
 const std::vector<MediaFile>& SoundFiles();
 
-// The text of "sea.x".
+// The text of "sea.x", and of "sea_calm.x": the same sea in a few faces, drawn while no flash lights it.
 std::string BuildSeaXFile();
+std::string BuildCalmSeaXFile();
 
 // Writes every file into folder, creating the folder if needed, and calls written(path, size) after
 // each. Stops at the first failure and returns false with a message naming the path and the cause.

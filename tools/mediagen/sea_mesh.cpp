@@ -129,3 +129,11 @@ SeaMesh BuildSeaMesh(const SeaLayout& layout)
     }
     return mesh;
 }
+
+SeaMesh BuildCalmSeaMesh(const SeaLayout& layout)
+{
+    SeaLayout calm = layout;
+    calm.segments = 8;
+    calm.radii.clear();
+    return BuildSeaMesh(calm);
+}

@@ -53,3 +53,7 @@ void SeaNormal(double x, double z, float* nx, float* ny, float* nz);
 // v = 0 at the far edge z = extent). Radii at or beyond the square are dropped and segments are
 // rounded up to a multiple of 8, so the outline is always the square.
 SeaMesh BuildSeaMesh(const SeaLayout& layout = {});
+
+// The same square as a fan of eight faces about the centre: without a flash the sea's light is the
+// same everywhere, so this draws the pixels the full mesh draws for a fraction of its faces.
+SeaMesh BuildCalmSeaMesh(const SeaLayout& layout = {});

@@ -91,6 +91,10 @@ bool OfflineShow::Open(const OfflineShowOptions& options, std::string& error)
         }
         seaLoaded = true;
         sea.AttachTree(device);
+        calmSeaLoaded = LoadCalmSea(device, calmSea);
+        if (calmSeaLoaded) {
+            calmSea.AttachTree(device);
+        }
     }
     SetShowDeviceStates(device, params.BackBufferWidth, params.BackBufferHeight);
     EffectsRestoreDeviceResources();
@@ -115,6 +119,11 @@ void OfflineShow::Close()
         sea.DetachTree();
         sea.ReleaseTree();
         seaLoaded = false;
+    }
+    if (calmSeaLoaded) {
+        calmSea.DetachTree();
+        calmSea.ReleaseTree();
+        calmSeaLoaded = false;
     }
     if (effectsCreated) {
         EffectsInvalidateDeviceResources();
@@ -158,7 +167,7 @@ bool OfflineShow::Frame(float time, float elapsed, bool bare)
     }
     EffectsUpdate();
     device->BeginScene();
-    DrawShowScene(device, view, seaLoaded ? &sea : nullptr);
+    DrawShowScene(device, view, seaLoaded ? &sea : nullptr, calmSeaLoaded ? &calmSea : nullptr);
     device->EndScene();
     return SUCCEEDED(device->Present(nullptr, nullptr, nullptr, nullptr));
 }

@@ -58,6 +58,8 @@ private:
     bool effectsCreated = false;
     bool seaLoaded = false;
     CD3DFile sea;
+    bool calmSeaLoaded = false;
+    CD3DFile calmSea;
     FireworkTypeRegistry registry;
     D3DXMATRIX view{};
 };

@@ -15,8 +15,10 @@
 #include "effects/particle_pool.h"
 #include "effects/random01.h"
 #include "effects/vertex_batches.h"
+#include "media/d3d_file.h"
 #include "platform/d3d8/gl/gl_device.h"
 #include "tools/render/offline_show.h"
+#include "app/show_scene.h"
 #include "app/show_script.h"
 
 namespace {
@@ -240,6 +242,55 @@ TEST(OfflineShow, ABurstLightsTheSkyAndTheSeaWithTheGeneratedMedia)
     EXPECT_GT(seaBefore, 0) << "the sea shows under the global ambient";
     EXPECT_GT(seaLit, seaBefore);
 
+    show.Close();
+    std::filesystem::current_path(previous);
+}
+
+TEST(OfflineShow, UnlitTheCalmSeaDrawsWhatTheSeaDraws)
+{
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(FIREWORKS_BIN_DIR);
+    OfflineShowOptions options;
+    options.width = 320;
+    options.height = 240;
+    options.sea = false;
+    OfflineShow show;
+    std::string error;
+    ASSERT_TRUE(show.Open(options, error)) << error;
+    IDirect3DDevice8* device = show.Device();
+    CD3DFile sea;
+    CD3DFile calm;
+    ASSERT_EQ(sea.Load(device, "sea.x"), S_OK);
+    ASSERT_TRUE(LoadCalmSea(device, calm));
+    sea.AttachTree(device);
+    calm.AttachTree(device);
+    // From the orbit camera's start, the sea out to the fog's end.
+    const D3DXVECTOR3 eye(0.0f, 5.0f, 6.0f);
+    const D3DXVECTOR3 at(0.0f, 3.0f, 0.0f);
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    D3DXMATRIX view;
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    const auto draw = [&](float brightness, CD3DFile* calmSea) {
+        FlashBrightness = brightness;
+        device->BeginScene();
+        DrawShowScene(device, view, &sea, calmSea);
+        device->EndScene();
+        return ReadBack(device);
+    };
+    // The waves move the fog by a tenth of a level at most: one level apart where that crosses a rounding.
+    const Pixels fine = draw(0.0f, nullptr);
+    const Difference unlit = Compare(fine, draw(0.0f, &calm));
+    EXPECT_LE(unlit.largest, 2);
+    EXPECT_LT(unlit.pixels, static_cast<int>(fine.argb.size()) / 5);
+    // A flash lights the fine sea; the calm one is not drawn then.
+    const Pixels lit = draw(1.0f, nullptr);
+    EXPECT_EQ(Compare(lit, draw(1.0f, &calm)).pixels, 0);
+    EXPECT_GT(Compare(lit, fine).largest, 10);
+    FlashBrightness = 0.0f;
+    calm.DetachTree();
+    sea.DetachTree();
+    calm.ReleaseTree();
+    sea.ReleaseTree();
     show.Close();
     std::filesystem::current_path(previous);
 }
