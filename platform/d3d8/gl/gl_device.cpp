@@ -238,7 +238,8 @@ void GlDevice::UpdateDrawableSize()
     if (width != drawableWidth || height != drawableHeight) {
         drawableWidth = width;
         drawableHeight = height;
-        dirty |= DirtyViewport;
+        depthAllFar = false;
+        dirty |= DirtyViewport | DirtyRenderStates;
     }
 }
 
@@ -373,6 +374,7 @@ HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
     if (FAILED(result)) {
         return result;
     }
+    depthAllFar = false;
     const bool sameTarget = completed.BackBufferWidth == presentation.BackBufferWidth &&
                             completed.BackBufferHeight == presentation.BackBufferHeight &&
                             completed.EnableAutoDepthStencil == presentation.EnableAutoDepthStencil &&
@@ -492,6 +494,9 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
         cache.DepthMask(true);
         cache.ClearDepth(z);
         mask |= GL_DEPTH_BUFFER_BIT;
+        const D3DVIEWPORT8& vp = State().viewport;
+        depthAllFar = z >= 1.0f && count == 0 && vp.X == 0 && vp.Y == 0 &&
+                      static_cast<int>(vp.Width) >= drawableWidth && static_cast<int>(vp.Height) >= drawableHeight;
     }
     // Under a format without stencil the GL buffer's stencil bits (the window's) belong to nobody:
     // cleared with the depth, the clear fills whole words instead of keeping the stencil byte of each.

@@ -182,6 +182,9 @@ private:
     GLuint frameBuffer = 0;
     // The frame buffer this frame draws into: frameBuffer, or 0 for the window's own.
     GLuint drawTarget = 0;
+    // Nothing has written depth since the whole depth buffer was cleared to the far plane: a test that
+    // passes there passes everywhere, and is left off (a software rasteriser saves its reads).
+    bool depthAllFar = false;
     bool windowBackBufferAllowed = true;
     // Depth and stencil bits of the window's own buffers, read once.
     GLint windowDepthBits = 0;

@@ -87,6 +87,10 @@ HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layou
     if ((dirty & DirtySampler) || singleLevel != samplerSingleLevel) {
         ApplySampler(singleLevel);
     }
+    if (depthAllFar && state.renderStates[D3DRS_ZENABLE] != D3DZB_FALSE && state.renderStates[D3DRS_ZWRITEENABLE] != FALSE) {
+        depthAllFar = false;
+        dirty |= DirtyRenderStates;
+    }
     if (dirty & DirtyRenderStates) {
         ApplyRenderStates();
         FillRenderStateUniforms();
@@ -161,7 +165,10 @@ void GlDevice::ApplyRenderStates()
 {
     const DWORD* rs = State().renderStates;
     const bool depth = rs[D3DRS_ZENABLE] != D3DZB_FALSE && presentation.EnableAutoDepthStencil;
-    cache.Enable(GlStateCache::SwitchDepthTest, depth);
+    // Fragments lie within the depth range, at most the far plane: at or nearer than it they all pass.
+    const bool passesEverywhere = depthAllFar && rs[D3DRS_ZWRITEENABLE] == FALSE &&
+                                  (rs[D3DRS_ZFUNC] == D3DCMP_LESSEQUAL || rs[D3DRS_ZFUNC] == D3DCMP_ALWAYS);
+    cache.Enable(GlStateCache::SwitchDepthTest, depth && !passesEverywhere);
     cache.DepthFunc(GlCompareFunc(rs[D3DRS_ZFUNC]));
     // Without a depth test GL writes no depth either, as the platform does.
     cache.DepthMask(rs[D3DRS_ZWRITEENABLE] != FALSE);

@@ -57,6 +57,7 @@ bool GlDevice::CreateRenderTarget()
     cache.ClearStencil(0);
     FW_GL(cache, gl::Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
     drawTarget = frameBuffer;
+    depthAllFar = false;
     dirty |= DirtyRenderStates | DirtyViewport;
     return true;
 }
@@ -111,6 +112,7 @@ void GlDevice::SelectDrawTarget()
     const GLuint target = WindowCanBeBackBuffer() ? 0 : frameBuffer;
     if (target != drawTarget) {
         drawTarget = target;
+        depthAllFar = false;
         FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, drawTarget));
         dirty |= DirtyViewport | DirtyRenderStates;
     }

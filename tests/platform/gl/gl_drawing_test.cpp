@@ -115,6 +115,17 @@ TEST_F(GlScene, TransformsUseRowVectorsAndTheZeroToOneDepthRange)
     Draw(D3DPT_TRIANGLELIST, FvfXyzColor, Square(10, 20, Red), 2);
     Draw(D3DPT_TRIANGLELIST, FvfXyzColor, Square(20, 40, Green), 2);
     EXPECT_TRUE(Near(Pixel(32, 32), 0, 255, 0));
+    // The test still hides what lies behind a nearer clear or a depth written since the clear.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 0.5f, 0);
+    Draw(D3DPT_TRIANGLELIST, FvfXyzColor, Square(20, 40, Green), 2);
+    EXPECT_TRUE(Near(Pixel(32, 32), 0, 0, 0)) << Show(Pixel(32, 32));
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    Draw(D3DPT_TRIANGLELIST, FvfXyzColor, Square(10, 20, Red), 2);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    Draw(D3DPT_TRIANGLELIST, FvfXyzColor, Square(20, 40, Green), 2);
+    EXPECT_TRUE(Near(Pixel(32, 32), 255, 0, 0)) << Show(Pixel(32, 32));
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
 }
 
 TEST_F(GlScene, UserClipPlanesCutInWorldSpaceWhileEnabled)
