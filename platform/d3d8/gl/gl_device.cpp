@@ -405,6 +405,10 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
     }
     PresentToWindow();
     SDL_GL_SwapWindow(window);
+    // A swap leaves the window's own depth buffer undefined in GL.
+    if (drawTarget == 0) {
+        depthAllFar = false;
+    }
     FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, drawTarget));
     DeleteGarbage();
     return D3D_OK;
