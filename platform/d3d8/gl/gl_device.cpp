@@ -239,6 +239,7 @@ void GlDevice::UpdateDrawableSize()
         drawableWidth = width;
         drawableHeight = height;
         depthAllFar = false;
+        depthClearPending = false;
         dirty |= DirtyViewport | DirtyRenderStates;
     }
 }
@@ -375,6 +376,7 @@ HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
         return result;
     }
     depthAllFar = false;
+    depthClearPending = false;
     const bool sameTarget = completed.BackBufferWidth == presentation.BackBufferWidth &&
                             completed.BackBufferHeight == presentation.BackBufferHeight &&
                             completed.EnableAutoDepthStencil == presentation.EnableAutoDepthStencil &&
@@ -405,8 +407,8 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
     }
     PresentToWindow();
     SDL_GL_SwapWindow(window);
-    // A swap leaves the window's own depth buffer undefined in GL.
-    if (drawTarget == 0) {
+    // A swap leaves the window's own depth buffer undefined in GL (a pending clear still defines it).
+    if (drawTarget == 0 && !depthClearPending) {
         depthAllFar = false;
     }
     FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, drawTarget));
@@ -494,18 +496,22 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
         cache.ClearColor(rgba);
         mask |= GL_COLOR_BUFFER_BIT;
     }
-    if (flags & D3DCLEAR_ZBUFFER) {
-        cache.DepthMask(true);
-        cache.ClearDepth(z);
-        mask |= GL_DEPTH_BUFFER_BIT;
-        const D3DVIEWPORT8& vp = State().viewport;
-        depthAllFar = z >= 1.0f && count == 0 && vp.X == 0 && vp.Y == 0 &&
-                      static_cast<int>(vp.Width) >= drawableWidth && static_cast<int>(vp.Height) >= drawableHeight;
-    }
     // Under a format without stencil the GL buffer's stencil bits (the window's) belong to nobody:
     // cleared with the depth, the clear fills whole words instead of keeping the stencil byte of each.
     const bool stencilUnused = !HasStencilBits(presentation.AutoDepthStencilFormat);
-    if ((flags & D3DCLEAR_STENCIL) || ((flags & D3DCLEAR_ZBUFFER) && stencilUnused)) {
+    if (flags & D3DCLEAR_ZBUFFER) {
+        const D3DVIEWPORT8& vp = State().viewport;
+        depthAllFar = z >= 1.0f && count == 0 && vp.X == 0 && vp.Y == 0 &&
+                      static_cast<int>(vp.Width) >= drawableWidth && static_cast<int>(vp.Height) >= drawableHeight;
+        // The whole buffer to the far plane, with no stencil to clear: done by the first draw that needs it.
+        depthClearPending = depthAllFar && stencilUnused && !(flags & D3DCLEAR_STENCIL);
+        if (!depthClearPending) {
+            cache.DepthMask(true);
+            cache.ClearDepth(z);
+            mask |= GL_DEPTH_BUFFER_BIT;
+        }
+    }
+    if ((flags & D3DCLEAR_STENCIL) || ((mask & GL_DEPTH_BUFFER_BIT) && stencilUnused)) {
         cache.ClearStencil(static_cast<GLint>(stencil & 0xFF));
         mask |= GL_STENCIL_BUFFER_BIT;
     }
@@ -516,7 +522,7 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
     const LONG right = static_cast<LONG>(vp.X + vp.Width);
     const LONG bottom = static_cast<LONG>(vp.Y + vp.Height);
     cache.Enable(GlStateCache::SwitchScissorTest, true);
-    const DWORD pieces = count > 0 ? count : 1;
+    const DWORD pieces = mask == 0 ? 0 : count > 0 ? count : 1;
     for (DWORD i = 0; i < pieces; ++i) {
         LONG x1 = left;
         LONG y1 = top;

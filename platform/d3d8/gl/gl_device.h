@@ -123,6 +123,8 @@ private:
     HRESULT PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layout, UINT vertexBytesRead);
     void ApplyVertexInput(const GlVertexLayout& layout);
     void ApplyRenderStates();
+    // Whether the states' depth test passes for every fragment of the buffer as it is.
+    bool DepthTestPassesEverywhere() const;
     void ApplyViewport();
     void ApplySampler(bool singleLevel);
     void FillTransformUniforms();
@@ -185,6 +187,9 @@ private:
     // Nothing has written depth since the whole depth buffer was cleared to the far plane: a test that
     // passes there passes everywhere, and is left off (a software rasteriser saves its reads).
     bool depthAllFar = false;
+    // That clear is still to be done in GL: the first draw that reads or writes depth does it, so frames
+    // whose draws never need depth never fill the buffer.
+    bool depthClearPending = false;
     bool windowBackBufferAllowed = true;
     // Depth and stencil bits of the window's own buffers, read once.
     GLint windowDepthBits = 0;

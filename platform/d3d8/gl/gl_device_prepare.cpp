@@ -87,7 +87,17 @@ HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layou
     if ((dirty & DirtySampler) || singleLevel != samplerSingleLevel) {
         ApplySampler(singleLevel);
     }
-    if (depthAllFar && state.renderStates[D3DRS_ZENABLE] != D3DZB_FALSE && state.renderStates[D3DRS_ZWRITEENABLE] != FALSE) {
+    const bool depthOn = state.renderStates[D3DRS_ZENABLE] != D3DZB_FALSE && presentation.EnableAutoDepthStencil;
+    if (depthOn && depthClearPending && !DepthTestPassesEverywhere()) {
+        cache.Enable(GlStateCache::SwitchScissorTest, false);
+        cache.DepthMask(true);
+        cache.ClearDepth(1.0f);
+        cache.ClearStencil(0);
+        FW_GL(cache, gl::Clear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
+        depthClearPending = false;
+        dirty |= DirtyRenderStates;
+    }
+    if (depthAllFar && depthOn && state.renderStates[D3DRS_ZWRITEENABLE] != FALSE) {
         depthAllFar = false;
         dirty |= DirtyRenderStates;
     }
@@ -161,14 +171,19 @@ void GlDevice::ApplyVertexInput(const GlVertexLayout& layout)
     inputStride = state.streamStride;
 }
 
+bool GlDevice::DepthTestPassesEverywhere() const
+{
+    // Fragments lie within the depth range, at most the far plane: at or nearer than it they all pass.
+    const DWORD* rs = State().renderStates;
+    return depthAllFar && rs[D3DRS_ZWRITEENABLE] == FALSE &&
+           (rs[D3DRS_ZFUNC] == D3DCMP_LESSEQUAL || rs[D3DRS_ZFUNC] == D3DCMP_ALWAYS);
+}
+
 void GlDevice::ApplyRenderStates()
 {
     const DWORD* rs = State().renderStates;
     const bool depth = rs[D3DRS_ZENABLE] != D3DZB_FALSE && presentation.EnableAutoDepthStencil;
-    // Fragments lie within the depth range, at most the far plane: at or nearer than it they all pass.
-    const bool passesEverywhere = depthAllFar && rs[D3DRS_ZWRITEENABLE] == FALSE &&
-                                  (rs[D3DRS_ZFUNC] == D3DCMP_LESSEQUAL || rs[D3DRS_ZFUNC] == D3DCMP_ALWAYS);
-    cache.Enable(GlStateCache::SwitchDepthTest, depth && !passesEverywhere);
+    cache.Enable(GlStateCache::SwitchDepthTest, depth && !DepthTestPassesEverywhere());
     cache.DepthFunc(GlCompareFunc(rs[D3DRS_ZFUNC]));
     // Without a depth test GL writes no depth either, as the platform does.
     cache.DepthMask(rs[D3DRS_ZWRITEENABLE] != FALSE);

@@ -58,6 +58,7 @@ bool GlDevice::CreateRenderTarget()
     FW_GL(cache, gl::Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
     drawTarget = frameBuffer;
     depthAllFar = false;
+    depthClearPending = false;
     dirty |= DirtyRenderStates | DirtyViewport;
     return true;
 }
@@ -113,6 +114,7 @@ void GlDevice::SelectDrawTarget()
     if (target != drawTarget) {
         drawTarget = target;
         depthAllFar = false;
+        depthClearPending = false;
         FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, drawTarget));
         dirty |= DirtyViewport | DirtyRenderStates;
     }

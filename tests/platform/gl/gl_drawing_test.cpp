@@ -126,6 +126,13 @@ TEST_F(GlScene, TransformsUseRowVectorsAndTheZeroToOneDepthRange)
     Draw(D3DPT_TRIANGLELIST, FvfXyzColor, Square(20, 40, Green), 2);
     EXPECT_TRUE(Near(Pixel(32, 32), 255, 0, 0)) << Show(Pixel(32, 32));
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    // A clear to the far plane holds for the first draw that tests depth, however late it comes.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    Draw(D3DPT_TRIANGLELIST, FvfXyzColor, Square(10, 20, Blue), 2);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    Draw(D3DPT_TRIANGLELIST, FvfXyzColor, Square(20, 40, Green), 2);
+    EXPECT_TRUE(Near(Pixel(32, 32), 0, 255, 0)) << Show(Pixel(32, 32));
 }
 
 TEST_F(GlScene, UserClipPlanesCutInWorldSpaceWhileEnabled)
