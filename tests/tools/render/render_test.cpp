@@ -246,18 +246,39 @@ TEST(OfflineShow, ABurstLightsTheSkyAndTheSeaWithTheGeneratedMedia)
     std::filesystem::current_path(previous);
 }
 
-TEST(OfflineShow, UnlitTheCalmSeaDrawsWhatTheSeaDraws)
-{
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(FIREWORKS_BIN_DIR);
-    OfflineShowOptions options;
-    options.width = 320;
-    options.height = 240;
-    options.sea = false;
+// A show without the sea after one empty frame, which leaves the view and the additive states of the
+// effect passes in place, with the quad buffer as the stream: for drawing billboards or a sea by hand.
+class DrawingWithoutTheSea : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(FIREWORKS_BIN_DIR);
+        OfflineShowOptions options;
+        options.width = 320;
+        options.height = 240;
+        options.sea = false;
+        std::string error;
+        ASSERT_TRUE(show.Open(options, error)) << error;
+        show.Frame(0.01f, 0.01f, false);
+        device = show.Device();
+        device->SetStreamSource(0, SharedEffects.quadBuffer, sizeof(TexturedVertex));
+        device->SetVertexShader(TexturedVertexFVF);
+    }
+
+    void TearDown() override
+    {
+        show.Close();
+        std::filesystem::current_path(previous);
+    }
+
+    std::filesystem::path previous;
     OfflineShow show;
-    std::string error;
-    ASSERT_TRUE(show.Open(options, error)) << error;
-    IDirect3DDevice8* device = show.Device();
+    IDirect3DDevice8* device = nullptr;
+};
+
+TEST_F(DrawingWithoutTheSea, UnlitTheCalmSeaDrawsWhatTheSeaDraws)
+{
     CD3DFile sea;
     CD3DFile calm;
     ASSERT_EQ(sea.Load(device, "sea.x"), S_OK);
@@ -291,42 +312,9 @@ TEST(OfflineShow, UnlitTheCalmSeaDrawsWhatTheSeaDraws)
     sea.DetachTree();
     calm.ReleaseTree();
     sea.ReleaseTree();
-    show.Close();
-    std::filesystem::current_path(previous);
 }
 
-// A show without the sea after one empty frame, which leaves the view and the additive states of the
-// effect passes in place, with the quad buffer as the stream: for drawing billboards by hand.
-class BillboardDrawing : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(FIREWORKS_BIN_DIR);
-        OfflineShowOptions options;
-        options.width = 320;
-        options.height = 240;
-        options.sea = false;
-        std::string error;
-        ASSERT_TRUE(show.Open(options, error)) << error;
-        show.Frame(0.01f, 0.01f, false);
-        device = show.Device();
-        device->SetStreamSource(0, SharedEffects.quadBuffer, sizeof(TexturedVertex));
-        device->SetVertexShader(TexturedVertexFVF);
-    }
-
-    void TearDown() override
-    {
-        show.Close();
-        std::filesystem::current_path(previous);
-    }
-
-    std::filesystem::path previous;
-    OfflineShow show;
-    IDirect3DDevice8* device = nullptr;
-};
-
-TEST_F(BillboardDrawing, TrimmedFlashAndSmokeBillboardsDrawWhatTheirSquaresDraw)
+TEST_F(DrawingWithoutTheSea, TrimmedFlashAndSmokeBillboardsDrawWhatTheirSquaresDraw)
 {
 
     // Drawn magnified, as the flashes and the bursts' puffs are: the octagon's corners cut only dark
@@ -383,7 +371,7 @@ TEST_F(BillboardDrawing, TrimmedFlashAndSmokeBillboardsDrawWhatTheirSquaresDraw)
     }
 }
 
-TEST_F(BillboardDrawing, DimPuffsDrawOnlyThePartOfTheirQuadThatAddsLight)
+TEST_F(DrawingWithoutTheSea, DimPuffsDrawOnlyThePartOfTheirQuadThatAddsLight)
 {
     device->SetTexture(0, SharedEffects.textures[TextureSmoke]);
     const LitAreaTable& areas = SharedEffects.smokeAreas;
