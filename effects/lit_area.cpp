@@ -76,7 +76,6 @@ void DescribeImage(const D3DLOCKED_RECT& locked, int bytesPerTexel, int width, i
     }
 }
 
-// The level a nearest-mip sampler reads at lod, clamped to the levels there are.
 } // namespace
 
 int NearestMipLevel(float lod, int levels)

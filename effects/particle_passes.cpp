@@ -169,8 +169,8 @@ struct PuffLook {
     D3DCOLOR color;
     int image;
     bool burst;
-    // The one mip level a trail puff is read from; -1 where the device's view cannot tell, and the
-    // level of detail is left to the rasteriser.
+    // The one mip level the puff is read from (the bursts' texture has only level 0); -1 for a trail
+    // puff whose level the device's view cannot tell, left to the rasteriser at level of detail lod.
     int level;
     float lod;
 };
@@ -287,8 +287,7 @@ void DrawSmoke()
             continue;
         }
         ++lookCount;
-        look.level = -1;
-        look.lod = 0.0f;
+        look.level = 0;
         if (look.burst) {
             anyBurst = true;
             continue;
@@ -298,6 +297,7 @@ void DrawSmoke()
             look.level = NearestMipLevel(look.lod, trailLevels);
             trailLevelsUsed |= 1u << look.level;
         } else {
+            look.level = -1;
             anyLeftToRasteriser = true;
         }
     }
@@ -321,6 +321,6 @@ void DrawSmoke()
     }
     if (anyBurst) {
         UseQuadBuffer(device, TextureBurstSmoke);
-        DrawPuffBatch(lookCount, true, -1);
+        DrawPuffBatch(lookCount, true, 0);
     }
 }

@@ -238,9 +238,8 @@ void GlDevice::UpdateDrawableSize()
     if (width != drawableWidth || height != drawableHeight) {
         drawableWidth = width;
         drawableHeight = height;
-        depthAllFar = false;
-        depthClearPending = false;
-        dirty |= DirtyViewport | DirtyRenderStates;
+        ForgetDepth();
+        dirty |= DirtyViewport;
     }
 }
 
@@ -375,8 +374,7 @@ HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
     if (FAILED(result)) {
         return result;
     }
-    depthAllFar = false;
-    depthClearPending = false;
+    ForgetDepth();
     const bool sameTarget = completed.BackBufferWidth == presentation.BackBufferWidth &&
                             completed.BackBufferHeight == presentation.BackBufferHeight &&
                             completed.EnableAutoDepthStencil == presentation.EnableAutoDepthStencil &&
@@ -543,6 +541,25 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
     // The masks and the scissor belong to the draws again.
     dirty |= DirtyRenderStates;
     return D3D_OK;
+}
+
+void GlDevice::ForgetDepth()
+{
+    depthAllFar = false;
+    depthClearPending = false;
+    dirty |= DirtyRenderStates;
+}
+
+void GlDevice::DoPendingDepthClear()
+{
+    cache.Enable(GlStateCache::SwitchScissorTest, false);
+    cache.DepthMask(true);
+    cache.ClearDepth(1.0f);
+    cache.ClearStencil(0);
+    FW_GL(cache, gl::Clear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
+    depthClearPending = false;
+    // The masks and the scissor belong to the draws again.
+    dirty |= DirtyRenderStates;
 }
 
 // ---- state changes: the front end checks, stores and compares; the group is marked for the next draw

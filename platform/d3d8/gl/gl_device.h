@@ -125,6 +125,10 @@ private:
     void ApplyRenderStates();
     // Whether the states' depth test passes for every fragment of the buffer as it is.
     bool DepthTestPassesEverywhere() const;
+    // A new or changed depth buffer: nothing is known of its contents, and no clear waits for it.
+    void ForgetDepth();
+    // The whole-buffer clear to the far plane that Clear left for the first draw needing depth.
+    void DoPendingDepthClear();
     void ApplyViewport();
     void ApplySampler(bool singleLevel);
     void FillTransformUniforms();

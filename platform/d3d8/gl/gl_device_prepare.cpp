@@ -89,13 +89,7 @@ HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layou
     }
     const bool depthOn = state.renderStates[D3DRS_ZENABLE] != D3DZB_FALSE && presentation.EnableAutoDepthStencil;
     if (depthOn && depthClearPending && !DepthTestPassesEverywhere()) {
-        cache.Enable(GlStateCache::SwitchScissorTest, false);
-        cache.DepthMask(true);
-        cache.ClearDepth(1.0f);
-        cache.ClearStencil(0);
-        FW_GL(cache, gl::Clear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
-        depthClearPending = false;
-        dirty |= DirtyRenderStates;
+        DoPendingDepthClear();
     }
     if (depthAllFar && depthOn && state.renderStates[D3DRS_ZWRITEENABLE] != FALSE) {
         depthAllFar = false;

@@ -57,9 +57,8 @@ bool GlDevice::CreateRenderTarget()
     cache.ClearStencil(0);
     FW_GL(cache, gl::Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
     drawTarget = frameBuffer;
-    depthAllFar = false;
-    depthClearPending = false;
-    dirty |= DirtyRenderStates | DirtyViewport;
+    ForgetDepth();
+    dirty |= DirtyViewport;
     return true;
 }
 
@@ -113,10 +112,9 @@ void GlDevice::SelectDrawTarget()
     const GLuint target = WindowCanBeBackBuffer() ? 0 : frameBuffer;
     if (target != drawTarget) {
         drawTarget = target;
-        depthAllFar = false;
-        depthClearPending = false;
+        ForgetDepth();
         FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, drawTarget));
-        dirty |= DirtyViewport | DirtyRenderStates;
+        dirty |= DirtyViewport;
     }
 }
 
