@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The automatic show's planning: volleys of one, two or a finale's shells, and the gaps between them.
 #include "app/auto_show.h"
 

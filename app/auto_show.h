@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The automatic show: a scheduler that launches random kinds at a display's rhythm (single shells,
 // pairs, pauses and now and then a finale) from launch sites along the shore. It runs on the clock it
 // is given and draws from a generator of its own, so a seed gives the same launches every time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyframe tracks, their cyclic spline points and the two paths the show flies.
 #include "app/camera_path.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A closed loop of camera keyframes: a position track whose durations make one lap and a target
 // track, each followed along a cyclic Catmull-Rom spline through its key points.
 #pragma once

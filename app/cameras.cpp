@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Camera mode selection, the keyboard-flown free camera and the path cameras.
 #include "app/cameras.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three camera modes of the show (free, orbit, figure eight) on one plain state record: the
 // eye, the view and its two rotation matrices for the billboards, and the free camera's motion.
 #pragma once

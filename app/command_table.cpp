@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command table, and the show's command vocabulary with its default bindings.
 #include "app/command_table.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Named keyboard commands and their key bindings: a one-shot command runs when its key is released,
 // a repeat command in every frame while its key is held.
 #pragma once

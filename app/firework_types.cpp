@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Registration, weighted picking and launching of the firework kinds.
 #include "app/firework_types.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry of firework kinds: weighted entries, the random pick of a click, and the launch of a
 // burst inside its rising shell.
 #pragma once

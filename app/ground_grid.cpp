@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building and releasing the ground grid.
 #include "app/ground_grid.h"
 

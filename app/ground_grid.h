@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ground grid: a 9 × 9 textured plane of 256 units below the show, built with its texture and
 // kept in the managed pool between device creation and release. No frame draws it.
 #pragma once

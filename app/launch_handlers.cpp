@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The six kinds' launch actions: the burst with its preset colour ramps, carried up by a rising shell.
 #include "app/launch_handlers.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launch actions of the six firework kinds, and the registration of their 66 entries.
 #pragma once
 

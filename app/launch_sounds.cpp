@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which sounds each kind makes, and when and where they are heard.
 #include "app/launch_sounds.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show's sounds follow its launches: the registry tells this object of each launch, and it posts
 // the launch, the burst and any crackle to the mixer at the times and places they happen, heard from
 // the camera. The effect objects know nothing of sound.

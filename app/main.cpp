@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process entry of the show: its options, a clear word when no display can be opened or a show
 // file is bad, and otherwise the show until its window closes.
 #include <chrono>

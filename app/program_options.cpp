@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the fireworks program's options with CLI11; errors become one line for the caller to print.
 #include "app/program_options.h"
 

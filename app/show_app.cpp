@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show's framework hooks: scene set-up, the device resources through resets, and the frame.
 #include "app/show_app.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show's application object: the cameras, the command table, the firework kinds, the sea and
 // the status text on top of the framework's window, device and render thread.
 #pragma once

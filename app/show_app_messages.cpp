@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show's window messages: keys feed the command table and the held keys, Esc and M act on
 // release, and a left click launches a firework.
 #include "app/show_app.h"

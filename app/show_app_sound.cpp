@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show with sound: the audio device, the listener at the camera and the sound commands.
 #include <cstdio>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ways to watch without clicking: the automatic show with its commands, and a played show file.
 #include "app/show_app.h"
 

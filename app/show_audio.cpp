@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the audio device and handing its callback to the mixer.
 #include "app/show_audio.h"
 

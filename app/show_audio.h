@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show's sound on the audio device: the mixer fed to SDL's audio callback, and the launch
 // sounds that the firework registry posts to it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Device states, scene light and frame order of the show.
 #include "app/show_scene.h"
 

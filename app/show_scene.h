@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show's own drawing around the effects: the device states it sets after every reset, the scene
 // light that the bursts' flashes feed, and the order of one frame. The application and the headless
 // renderer both draw through it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parsing, checking and playing of show files. Every number is a whole word, and every value is held to
 // the stated limits, so that a script cannot ask for more than the renderer can finish.
 #include "app/show_script.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Show files: the little script language that says what to launch, and when. The show plays them
 // on its own clock and the headless renderer draws them frame by frame.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event trace on standard output.
 #include "app/show_trace.h"
 

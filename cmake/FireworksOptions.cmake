@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every build option of the project, and the one helper that applies them to a target.
 option(FIREWORKS_WERROR "Treat compiler warnings as errors" OFF)
 option(FIREWORKS_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows bitmaps: the headers are read and checked against the bytes present (a supported header
 // and bit count, sane sizes, palette indices within the palette, every row present), then the
 // texels are unpacked here, row by row, from palettes, 24-bit triples or channel masks.

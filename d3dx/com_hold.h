@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Holds one reference of a platform object and releases it on scope exit unless it is handed out.
 #pragma once
 

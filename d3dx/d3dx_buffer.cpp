@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The library's byte buffer: one allocation, released with its last reference.
 #include "d3dx/d3dx_buffer.h"
 

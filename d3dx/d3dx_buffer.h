@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A reference-counted block of bytes that the loading library hands out: adjacency, materials, remaps.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Vector, matrix, quaternion and colour maths of the loading library: row vectors, left-handed
 // view and projection. Every function builds its result in locals first, so out may alias an input.
 #include "d3dx/d3dx_math.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Vector, matrix, quaternion and colour maths with the published D3DX 8 meaning:
 // row vectors (p' = p x M), left-handed view and projection, results through the first argument.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mesh creation and loading from X-file data: read, build, fill the device buffers, hand out the
 // adjacency and material buffers. Every piece is held until the end so a failure leaves nothing behind.
 #include "d3dx/d3dx_mesh.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Indexed triangle meshes of the loading library: the mesh interface, its options and records, and the
 // loader that builds one from a Mesh object of an X file. Indices are 16-bit, so a mesh holds at most
 // 65536 vertices.

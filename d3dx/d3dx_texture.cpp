@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texture loaders: decode the image, choose size, level count and format from the arguments and the
 // device's caps, create the texture in the nearest format the device offers and fill every level.
 // Nothing is kept on failure: *texture stays null and a texture already created is released.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Textures from image files: decode, create through the device in the nearest offered format,
 // resize and build the smaller mip levels with the requested filters.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Image decoding: the format is told from the first bytes, then the format's decoder runs within the
 // limits; what it leaves is the same for every format.
 #include "d3dx/image_decode.h"

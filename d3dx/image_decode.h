@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Image decoding for the texture loader: Windows bitmaps and Targa images by checked code of our own,
 // PNG through libpng and JPEG through libjpeg-turbo, libraries made for hostile input. Every image is
 // held to a size limit before its texels are allocated, so a small file cannot ask for gigabytes.

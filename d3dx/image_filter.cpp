@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Separable resampling: each destination texel is a weighted sum of source texels, the weights coming
 // from the filter's kernel placed at the texel's centre. Rows are filtered vertically into one float
 // row, then horizontally, so no image-sized working buffer is needed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resampling of RGBA8 images for the texture loader: resizing with the loader's filters, and the 2:1
 // reduction that builds each smaller mip level from the one above.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decoders behind DecodeImage, one per file format. Each reads and checks its header, checks the
 // image's size against the limits before anything is allocated, and fills width, height, the RGBA
 // texels and hasAlpha. D3DXERR_INVALIDDATA with a reason in words for a file it cannot read.

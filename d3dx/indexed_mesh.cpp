@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mesh over device buffers: creation, drawing by subset, locks, cloning and in-place reordering.
 // Operations that rebuild the mesh work on copies and change it only once nothing more can fail.
 #include "d3dx/indexed_mesh.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The library's mesh: a vertex buffer and a 16-bit index buffer made through the device, the face
 // attributes and, once sorted, the attribute table.
 #pragma once

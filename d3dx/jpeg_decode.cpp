@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG images through libjpeg-turbo, which checks its tables and counts against hostile files. Its
 // errors come back through a long jump to this file's decoder and become a refusal with the library's
 // own message; warnings are not printed. Progressive files are held to a number of scans, so that a

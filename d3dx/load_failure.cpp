@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-thread record of the last failed load.
 #include "d3dx/load_failure.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why the last texture this thread failed to load was refused: the file and what was wrong with it.
 // The loading functions keep returning the platform's codes; this is the detail beside them, for
 // messages that name the file and the reason.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Adjacency by sorting every edge on its two ids and pairing equal neighbours in the sorted order.
 #include "d3dx/mesh_adjacency.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Face adjacency of triangle lists: for each edge of each triangle, the triangle across it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From X-file mesh content to drawable geometry: checks, fan triangulation, normal splitting or
 // computation, vertex layout, adjacency across the file's positions, and the material buffer.
 #include "d3dx/mesh_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mesh content as an X file states it, and its conversion into the vertices, triangles, attributes,
 // adjacency and material records of a drawable mesh. Independent of the file reader.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Face and vertex reordering for OptimizeInplace, computed on plain arrays before the mesh changes.
 #include "d3dx/mesh_optimize.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The new face and vertex order that OptimizeInplace applies, and the attribute table of a face order.
 #pragma once
 

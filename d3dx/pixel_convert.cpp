@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RGBA8 to texture formats, one row at a time.
 #include "d3dx/pixel_convert.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversion of 8-bit RGBA texels (the decoder's layout) into the texture formats the loader writes.
 // Narrower channels are rounded to the nearest value; X bits are written as ones.
 #pragma once

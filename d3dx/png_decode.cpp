@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG images through libpng's simplified reader, which checks chunk lengths, CRCs and the inflated
 // data; the size is checked against the limits between reading the header and the texels.
 #include <png.h>

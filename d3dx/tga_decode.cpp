@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Targa images: colour-mapped, true-colour and grey, plain or run-length encoded. Every count (the
 // identification field, the colour map, each run) is checked against the bytes left and the texels
 // still to fill before it is used.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Vertex layouts of the mesh formats and the component-wise copy between two of them.
 #include "d3dx/vertex_layout.h"
 

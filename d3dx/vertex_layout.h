@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where each component of a flexible-vertex-format vertex lies, and copying vertices between formats.
 #pragma once
 

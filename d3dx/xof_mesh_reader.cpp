@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Mesh reader: walks the packed data of each object with a bounds-checked cursor and keeps what the
 // geometry builder needs. Counts are checked against the bytes present before anything is sized by them.
 #include "d3dx/xof_mesh_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a Mesh data object of the DirectX file interface, with its normals, texture coordinates,
 // vertex colours, material list and declared vertex data, into plain arrays. Children it does not use
 // (skin weights, vertex duplication indices, effect instances) are skipped.

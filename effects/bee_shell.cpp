@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bee burst: start-up flash and smoke, the corkscrew flight and its sparks.
 #include "effects/bee_shell.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bee burst: stars that fly outward, each corkscrewing about its own line of flight and
 // shedding sparks, while the swarm sinks and follows its colour ramp. Drawn by layer 2.
 #pragma once

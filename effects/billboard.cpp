@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Billboard construction from a unit template.
 #include "effects/billboard.h"
 

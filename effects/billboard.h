@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Camera-facing textured squares for flashes and smoke.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process-wide effect context.
 #include "effects/effect_context.h"
 

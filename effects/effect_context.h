@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the effects read of the show: the device, the frame's times and the camera's rotations.
 // The show (or a renderer, or a test) fills it; the effects only read it.
 #pragma once

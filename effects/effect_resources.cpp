@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Creating, restoring and releasing the shared effect resources.
 #include "effects/effect_resources.h"
 

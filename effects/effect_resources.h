@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device resources every effect shares: the textures, the point and quad buffers, and the
 // render states that make points additive, distance-scaled sprites.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fan-out of the lifecycle steps to the shared resources, the particle pools and the layers.
 #include "effects/effects_lifecycle.h"
 

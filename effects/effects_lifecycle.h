@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The effect system's steps, called from the show's framework hooks: one-time set-up, the device
 // resource steps, and the per-frame update and draw.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FireObject defaults and the colour packing helper.
 #include "effects/fire_object.h"
 

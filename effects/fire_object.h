@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The base of every live firework object, and the small helpers every family shares.
 #pragma once
 

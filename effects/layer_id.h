@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seven drawing layers, one per firework family; the id is also the registry index.
 #pragma once
 

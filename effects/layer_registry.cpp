@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layer objects, built before the program starts, and the registry that lists them.
 #include "effects/layer_registry.h"
 

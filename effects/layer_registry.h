@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seven drawing layers in registry order (index = layer id), and submission of new objects.
 #pragma once
 

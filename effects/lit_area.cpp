@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lit-area table of a 2 × 2 image texture, and the part of a quad it says can add light.
 #include "effects/lit_area.h"
 

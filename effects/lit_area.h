@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the four images of a 2 × 2 image texture can add light: for every mip level, image and
 // brightness threshold, the box of texels at or above it, so a dim puff's quad can shrink to the part
 // that adds anything.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spark, flash and smoke passes.
 #include "effects/particle_passes.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three particle passes of the effect frame: each retires expired records, then draws the rest
 // additively without depth writes.
 #pragma once

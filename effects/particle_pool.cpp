@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pools, their records and the three spawners.
 #include "effects/particle_pool.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fixed pools of short-lived particles: sparks, flashes and smoke puffs. A pool never allocates and
 // never fails: when it is full it recycles its oldest live record.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The runtime generator and its [0, 1] scaling.
 #include "effects/random01.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show's single random source: the C runtime's generator, reproduced exactly, one state per thread.
 #pragma once
 

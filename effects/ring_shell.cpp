@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ring burst: flash and smoke, the jittered circle of stars, its random tilt and expansion.
 #include "effects/ring_shell.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ring burst: one randomly tilted circle of close stars that widens from the burst point,
 // follows its colour ramp and sinks. Drawn by layer 6.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rising shell's climb, trail, smoke and hand-over of its payload.
 #include "effects/rising_shell.h"
 

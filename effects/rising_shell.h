@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rising shell: the bright point that climbs from the launch site to the burst point, trailing
 // sparks and smoke, and hands its payload (the burst) to the burst's layer on arrival.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Saturn burst: flash and smoke at the centre, a sphere and a ring of stars that swell and sink.
 #include "effects/saturn_shell.h"
 

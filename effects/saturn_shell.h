@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SaturnShell: the Saturn burst, a sphere of stars inside a ring of a second colour, tilted at random.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Layer list handling: enqueue, admit, update, reap.
 #include "effects/scene_layer.h"
 

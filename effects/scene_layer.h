@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A drawing layer: owns the live objects of one firework family, admits, updates, reaps and draws them.
 #pragma once
 

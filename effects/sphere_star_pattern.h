@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SphereStarPattern: star positions on latitude circles of a sphere, shared by the burst shells.
 #pragma once
 

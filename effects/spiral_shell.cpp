@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spiral burst: flash and smoke, random star directions, expansion and the held last frame.
 #include "effects/spiral_shell.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spiral burst: stars thrown in random directions that swell outward together, follow their
 // colour ramp and sink; the full figure is held for one extra frame. Drawn by layer 4.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Point-sprite layer drawing.
 #include "effects/sprite_layer.h"
 

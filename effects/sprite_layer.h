@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The common drawing of the point-sprite layers: additive points from the point buffer with the
 // layer's texture, and per object its point size and world transform.
 #pragma once

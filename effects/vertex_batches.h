@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Streaming writers into the shared buffers: vertices go straight into locked memory and are drawn
 // in runs of up to the batch capacity, re-locking with discard after each run.
 #pragma once

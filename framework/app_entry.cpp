@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process entry shared by the programs on the framework.
 #include "framework/app_entry.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process entry shared by every program on the framework: start-up, the message loop, and the
 // exit code once the render thread has ended.
 #pragma once

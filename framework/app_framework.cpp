@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object's lifecycle: construction, start-up, the message loop, the window's
 // messages, pausing, tear-down and quitting.
 #include "framework/app_framework.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application base class: the window, the Direct3D object and device, the device table, the
 // render thread with its lock, frame timing and statistics. The application derives from it and
 // fills in the fifteen hooks; everything else is fixed behaviour shared by every program.

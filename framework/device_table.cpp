@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Device enumeration: every adapter's display modes, the device types that accept them with the
 // application's approval and a depth buffer, and the choice of the starting windowed device.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of adapters, their device types and the full-screen modes each device can use, as
 // device enumeration fills it and device choice reads it.
 #pragma once

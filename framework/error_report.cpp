@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Error boxes: the text for each result code, the severity's suffix and icon, and closing the
 // window after a fatal error.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Creating the device from the current choice of the device table, with one fall-back to the
 // reference device when the hardware device or its resources fail.
 #include "framework/app_framework.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A value shared between the window thread and the render thread without a lock: loads and stores
 // are atomic with relaxed ordering, so the flags read and assign like plain fields.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The render thread: passes of about frameTime under RenderLock, each advancing, drawing and
 // presenting one frame, with device-loss handling and the frame statistics line.
 #include <cmath>

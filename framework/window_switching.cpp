@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presentation changes: the window style of each presentation, device reset, the resize check,
 // switching between windowed and full-screen, and falling back to a windowed device.
 #include "framework/app_framework.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process-wide timer: application time (stopped intervals left out), the time between frames and
 // absolute time, in seconds. Safe to call from the window and render threads at once.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap font: rasterising the glyph atlas through GDI, the buffers and state blocks it
 // draws with, and turning strings into batches of glyph quads.
 #include "media/bitmap_font.h"

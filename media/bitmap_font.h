@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screen text from a glyph atlas: the printable ASCII characters of a font rasterised once into an
 // A4R4G4B4 texture, drawn as two pre-transformed triangles per character.
 #pragma once

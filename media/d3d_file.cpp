@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading an X file into frames and meshes, and drawing, attaching, detaching and releasing the tree.
 // Sibling chains are walked in loops, so a file with very many frames side by side cannot exhaust the
 // stack; only nesting recurses, and the file reader bounds it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scene read from an X file: a tree of named frames with local matrices, each holding at most one
 // mesh with its materials and textures, drawn with opaque subsets first and translucent ones blended.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wording of the last load failure noted by the texture loader or the scene loader.
 #include "media/media_failure.h"
 

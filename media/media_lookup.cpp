@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The media folder from the registry, the three-step file search and the texture helper.
 #include "media/media_lookup.h"
 

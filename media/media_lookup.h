@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding media files by name (as given, in the current directory, or in the installed media folder
 // the registry names) and creating textures from them.
 #pragma once

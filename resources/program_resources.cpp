@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The resource tables of the program and its icon, a small firework burst drawn when first needed.
 #include "resources/program_resources.h"
 

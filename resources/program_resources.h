@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's window resources (icon, menu bar, context menu, accelerator table) and the command
 // identifiers they carry.
 #pragma once

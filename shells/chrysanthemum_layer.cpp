@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Layer 1's drawing: the stars' vertical and horizontal ribbons streamed as flat-coloured triangles.
 #include "shells/chrysanthemum_layer.h"
 

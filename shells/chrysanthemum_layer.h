@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ChrysanthemumLayer: layer 1, which draws every chrysanthemum star as two crossed, tapered ribbons.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chrysanthemum burst: flash, smoke, a sphere of stars, and per frame each star's head and trail.
 #include "shells/chrysanthemum_shell.h"
 

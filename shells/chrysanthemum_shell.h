@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ChrysanthemumShell: the chrysanthemum burst, stars flying out on straight lines and dragging trails.
 #pragma once
 

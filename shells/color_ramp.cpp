@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colour ramp evaluation and the preset tables.
 #include "shells/color_ramp.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colour ramps: a burst's colour, star size and trail over its life, and the twenty presets.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The peony burst: flash and smoke at the start, a randomly turned star sphere, sparks at the end.
 #include "shells/peony_shell.h"
 

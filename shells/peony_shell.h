@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PeonyShell: the 牡丹 burst, a sphere of point-sprite stars that one world matrix per frame
 // swells, turns and lets fall; it may leave a twinkling spark at every star when it ends.
 #pragma once

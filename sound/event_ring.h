@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fixed-size single-producer, single-consumer queue: the show posts, the audio callback takes,
 // neither locks nor allocates.
 #pragma once

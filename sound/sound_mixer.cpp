@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mixing the show's sounds: events become voices, voices are summed and held below full scale.
 #include "sound/sound_mixer.h"
 

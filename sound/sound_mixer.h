@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound engine's mixer: sound events heard at a time on the mix's own clock, each a voice with its
 // gain and pan, summed into interleaved stereo. Mix() neither allocates nor locks, so an audio
 // callback may call it while the show posts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show's sounds: their ids and the WAV files the generator writes for them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing and reading 16-bit PCM WAV files.
 #include "sound/wav_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 16-bit PCM WAV files: writing mono or stereo samples, and reading them back as floats.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the program's window icon as a PNG file, for the desktop's icon theme at install time.
 #include <stb_image_write.h>
 

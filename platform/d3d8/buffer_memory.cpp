@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lock rules shared by the memory vertex and index buffers.
 #include "platform/d3d8/buffer_memory.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes of a vertex or index buffer and the rules of locking them.
 // Memory is allocated once, at creation; Lock and Unlock never allocate.
 #pragma once

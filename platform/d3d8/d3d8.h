@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Direct3D 8 interfaces the show draws with: the Direct3D object, the device and its resources.
 // Each is an abstract class with the platform's method names; implementations live beside it.
 #pragma once

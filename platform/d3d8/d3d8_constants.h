@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Direct3D 8 enumerations, flags and result codes with the platform's numeric values.
 // Only the values the show and its stand-in layers use are listed.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Direct3D 8 plain records: vectors, matrices, lights, materials, capabilities and descriptions.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Defaults of a new device and release of the objects a state holds.
 #include "platform/d3d8/device_state.h"
 

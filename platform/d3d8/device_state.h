@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything a Direct3D 8 device remembers between calls, in one plain struct of fixed arrays
 // indexed by the platform's own enums, and the defaults of a new device. Float states hold their bits.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where each component of a flexible-vertex-format vertex lies: the one decoder of the format bits,
 // used for vertex sizes, the GL device's attributes and the meshes' vertex copies.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memory index buffer: lock rules come from BufferMemory.
 #include "platform/d3d8/memory_index_buffer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An index buffer of 16- or 32-bit indices kept in ordinary memory.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The surface view of a memory texture level.
 #include "platform/d3d8/memory_surface.h"
 

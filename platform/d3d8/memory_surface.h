@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A surface that views one level of a memory texture: it shares the level's memory and lock,
 // and keeps the texture alive. The back buffer is the only level of a one-level texture.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memory texture: level layout, level locks and surface views of levels.
 #include "platform/d3d8/memory_texture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A mip-mapped 2-D texture kept in ordinary memory: all levels in one allocation, each level
 // locked on its own with rows of width × bytes per texel.
 #pragma once

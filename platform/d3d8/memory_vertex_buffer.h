@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A vertex buffer kept in ordinary memory, for devices that draw nothing or copy on draw.
 #pragma once
 

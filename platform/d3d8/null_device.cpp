@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The null device: argument checks, deviceState keeping, deviceState stateBlocks, resource creation and Reset rules.
 #include "platform/d3d8/null_device.h"
 

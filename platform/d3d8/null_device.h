@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The front end of a Direct3D 8 device: keeps every state, checks every argument and tells a derived
 // device through one hook what a change touched; on its own it draws nothing (NullDevice). Its
 // resources live in ordinary memory. The GL device and the tests' recording device derive from it.

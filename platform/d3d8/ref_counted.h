@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference count behind AddRef/Release of the platform's objects.
 // Both calls report the new count; the owner deletes itself when Release reports 0.
 #pragma once

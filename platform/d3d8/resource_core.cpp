@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reference count, pool and device tie of the memory resources.
 #include "platform/d3d8/resource_core.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every memory resource shares: its reference count, its pool and the tie to the device that made it.
 // Resources may outlive their device; the tie then reports no device instead of a dangling one.
 #pragma once

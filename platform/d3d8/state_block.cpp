@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Copying recorded states between a block and a device, and the table of blocks.
 #include "platform/d3d8/state_block.h"
 

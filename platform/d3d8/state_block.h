@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // State blocks over DeviceState: which states a block recorded, their values, and the table of
 // blocks a device hands out by token. Any device that keeps a DeviceState can reuse it.
 #pragma once

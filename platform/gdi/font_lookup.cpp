@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Face lookup through fontconfig, whose configuration carries the aliases of common face names.
 #include "platform/gdi/font_lookup.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the installed font file for a face name, weight and slant.
 #pragma once
 

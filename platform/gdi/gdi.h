@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GDI operations the bitmap font rasterises its glyphs with: memory DCs, 32-bit DIB sections,
 // fonts found by face name, and anti-aliased text drawn into the DIB's pixels.
 // Limits: memory DCs only, MM_TEXT mapping, TA_LEFT | TA_TOP alignment, 32-bit BI_RGB DIBs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Memory DCs, DIB sections, selecting and deleting objects, and the DC's simple settings.
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/gdi_objects.h"

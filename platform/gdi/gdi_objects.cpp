@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of live GDI objects and the stock objects every new DC starts with.
 #include "platform/gdi/gdi_objects.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The objects behind the GDI handles, and the table of live ones that every call checks its
 // handles against. Callers hold GdiLock() for the whole of a call.
 #pragma once

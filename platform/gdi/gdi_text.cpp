@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fonts and text: creating a font from a face name, measuring text and drawing it into a DIB.
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/font_lookup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FreeType behind GlyphRasterizer: each rasteriser owns its library and face, so fonts used on
 // different threads share nothing.
 #include "platform/gdi/glyph_rasterizer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One font face at one pixel size: vertical metrics in whole pixels, advances and anti-aliased
 // glyph coverage. Bold and italic are synthesised when the face itself is neither.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Accelerator tables: key-downs matching an entry become WM_COMMAND.
 #include "platform/win/window_record.h"
 

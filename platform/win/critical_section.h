@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Critical sections as the show's code spells them: recursive (the owning thread may enter again, and
 // every Enter is paired with a Leave) and fair (threads get the section in the order they asked for
 // it, so a thread that leaves and enters again at once queues behind a thread already waiting).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pointer: confining it to a rectangle, hiding it over the client area, its position.
 #include "platform/win/window_record.h"
 

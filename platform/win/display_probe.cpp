@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display probe over SDL's video subsystem.
 #include "platform/win/display_probe.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether the window system can open windows on this machine at all (a display server is reachable).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Full path names and the readable-file test over std::filesystem.
 #include "platform/win/file_system.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file services the media lookup needs: full path names and a test that a file opens for reading.
 // Paths are the system's native ones (UTF-8, separated by '/').
 #pragma once

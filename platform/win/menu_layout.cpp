@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu geometry.
 #include "platform/win/menu_layout.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a menu's items sit: the popup's rows and the bar's titles, hit-testing, and placing a popup
 // inside the window. Text widths come from the caller, so the arithmetic needs no font.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The modal menu loops: a popup opened from the bar (by click or keyboard) or at a point (context
 // menus). The loop reads SDL's events itself until an item is chosen or the menu is dismissed; the
 // window hears WM_ENTERMENULOOP first, WM_PAINT whenever the picture changes, WM_EXITMENULOOP last.

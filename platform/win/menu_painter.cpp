@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu pixels in software, over the glyph rasteriser.
 #include "platform/win/menu_painter.h"
 

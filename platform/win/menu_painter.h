@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws menus into RGBA images (rows top first, bytes R, G, B, A) with the desktop's sans-serif face:
 // the bar with its titles and a popup with its items, the highlighted one marked.
 #pragma once

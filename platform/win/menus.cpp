@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menus as trees built from the module's menu templates; a window's bar and its popups.
 #include "platform/win/window_record.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes: SDL's simple box, or standard error when nobody can answer one.
 #include "platform/win/window_system.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window thread's message queue: SDL events become window messages, posted messages from any
 // thread wait beside them, and Peek/Get hand them out in order.
 #include "platform/win/virtual_keys.h"

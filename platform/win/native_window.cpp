@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The native-window check over Xlib: a window that is gone must not end the process through Xlib's
 // default error handler, so the question is asked on a connection of its own with errors caught.
 #include "platform/win/native_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks on native windows handed to this layer from outside, kept apart from the window code so
 // that the native headers' names stay out of it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The high-resolution performance counter and the millisecond multimedia clock, over the standard
 // steady clock. Both count from the process's first look at the clock, so times stay small.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The in-process registry table: values under full key paths, and the keys handed out as handles.
 #include "platform/win/registry.h"
 

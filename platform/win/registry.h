@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry as the show reads it: keys opened by path under a predefined root and string values
 // queried from them, over a small table kept in the process. Key and value names compare without
 // regard to ASCII case. From the start the table holds one value, the DirectX SDK media folder,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A module's resources as plain tables: the icon, menus and accelerator tables that the window
 // system loads by numeric identifier. A program hands its module to the window system as the
 // instance handle (HinstanceFromModule).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window handles of this platform layer: an HWND is the SDL window it names, cast to the handle type.
 #pragma once
 

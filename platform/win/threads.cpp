@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Threads over std::thread, kept in a handle table until joined; Sleep.
 #include "platform/win/threads.h"
 

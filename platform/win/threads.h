@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Threads as the show's code starts them, and sleeping.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SDL key codes to virtual-key codes, and typed characters.
 #include "platform/win/virtual_keys.h"
 

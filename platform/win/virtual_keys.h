@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard translation: SDL key codes to the platform's virtual-key codes, and the character a key
 // types (for WM_CHAR).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window system's basic types and result codes, as the show's code spells them.
 // Sizes follow the platform: DWORD and friends are 32 bits, HRESULT is a signed 32-bit code.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window, bar and client rectangles.
 #include "platform/win/window_geometry.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The arithmetic of a window here: the menu-bar strip on top of the window's drawable, the client
 // area below it, and the conversions between screen and client coordinates.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Messages, virtual-key codes and the values that travel with them, as the show's code spells them.
 // Numeric values are the platform's own, so that tables written against the platform read the same.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window layer draws over a window's presented picture: the height of the menu-bar strip
 // above the client area and up to two RGBA images (the menu bar and an open popup) with their
 // positions in window pixels. The window thread writes it, the thread that presents reads it; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window layer's own bookkeeping, shared by its source files: window classes, the record kept for
 // each window, menus as trees, and the hooks between the queue, the windows and the menu loop.
 // Everything here belongs to the window thread unless a comment says otherwise.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window system as the show's code calls it: window classes and windows, the message queue of
 // the window thread, menus and accelerators from the module's resources, message boxes, the cursor.
 // Windows are SDL windows; their menu bar and popup menus are drawn by this layer inside the window,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window classes and windows over SDL: creation, styles, geometry, the default window procedure.
 #include "platform/d3d8/gl/gl_context.h"
 #include "platform/win/native_window.h"

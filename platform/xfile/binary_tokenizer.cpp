@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tokenizer of the binary X format. Every count is checked against the bytes left before use.
 #include "platform/xfile/binary_tokenizer.h"
 

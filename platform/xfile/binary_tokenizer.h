@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tokenizer of the binary X format: 16-bit token codes with little-endian operands. Integer and
 // float lists are handed out one value at a time, so the parsers see the same tokens as for text.
 #pragma once

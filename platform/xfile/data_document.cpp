@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parsed document: memory accounting, the node tree and reference resolution.
 #include "platform/xfile/data_document.h"
 

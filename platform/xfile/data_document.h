@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A parsed X file: its templates, the tree of data objects and references in file order, and
 // the packed data of every object. Immutable once parsed; shared by the objects handed out.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Data objects: the header, the members as the template lays them out, then the children.
 #include "platform/xfile/data_parser.h"
 

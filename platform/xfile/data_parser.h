@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parsing data objects, in either format, into a document: members packed by their template,
 // child objects and references in file order.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file object: registered templates, and opening files from disk or memory for enumeration.
 #include "platform/xfile/dxfile.h"
 #include "platform/xfile/file_objects.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DirectX file interface: reading X files (text and binary, versions 0302 and 0303, 32- or
 // 64-bit floats) into templates and data objects, with the platform's names, ids and result codes.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The extended templates, one small declaration each, added by name where missing.
 #include "platform/xfile/extended_templates.h"
 

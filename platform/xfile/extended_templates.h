@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The templates that today's exporters write beside the retained-mode ones: skinning, vertex
 // duplication, declared vertex data, effect instances and animation ticks. Every file is read with
 // them, so a file using them loads without declaring them.

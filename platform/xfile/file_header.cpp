@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the X-file header.
 #include "platform/xfile/file_header.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 16-byte header that opens every X file: "xof 0303txt 0032" and its variants.
 #pragma once
 

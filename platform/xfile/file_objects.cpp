@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The enumerator, data objects and data references over a parsed document.
 #include "platform/xfile/file_objects.h"
 

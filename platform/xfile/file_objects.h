@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The objects a parsed file hands out: the enumerator, data objects and data references.
 // Each holds the shared document, so the data stays valid while any of them lives.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MSZIP blocks through zlib's raw inflate. Every size is checked before it is used: a block's
 // output must be exactly what its header says, and the total what the file header says.
 #include "platform/xfile/mszip_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compressed X files ("tzip", "bzip"): after the header, the whole file's uncompressed size and
 // MSZIP blocks, each a "CK" signature and raw deflate data of at most 32 KiB of output, every block
 // using the output before it as its dictionary.

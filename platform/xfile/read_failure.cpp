@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-thread note of why an X file was refused.
 #include "platform/xfile/read_failure.h"
 

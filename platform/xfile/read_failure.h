@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why the last X file this thread tried to read was refused, in words for people: what was wrong
 // and where ("unknown template 'Spline' at line 12"). The result codes stay as the interface defines
 // them; this text is the detail beside them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The standard retained-mode templates as one text X file, for RegisterTemplates.
 #include "platform/xfile/dxfile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Template declarations: members, array dimensions and the restriction list.
 #include "platform/xfile/template_parser.h"
 

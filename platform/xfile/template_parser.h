@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parsing one template declaration, in either format, into a template set.
 #pragma once
 

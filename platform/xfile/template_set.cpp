@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The template set and the child rule of restricted templates.
 #include "platform/xfile/template_set.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Templates: their members, array dimensions and which children their data objects may hold,
 // and the set of templates one file object or one parsed file knows, found by name.
 #pragma once

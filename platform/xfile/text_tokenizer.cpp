@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tokenizer of the text X format. Words may hold letters, digits, _ - + . and UTF-8 bytes, so
 // that names such as "Cube.001" or "left-arm" read as one name; a word that is a whole number
 // is a number.

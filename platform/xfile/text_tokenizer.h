@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tokenizer of the text X format: words, numbers, quoted strings, <GUID>s, punctuation, comments.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One token of lookahead over a tokenizer, shared by the template and data parsers.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fixed limits that keep a malformed or hostile X file from exhausting the stack, memory or time.
 #pragma once
 

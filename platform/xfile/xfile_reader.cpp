@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The top level of an X file: template declarations and data objects, in any order.
 #include "platform/xfile/xfile_reader.h"
 

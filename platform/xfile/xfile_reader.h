@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a whole X file held in memory: the header, then template declarations and data
 // objects in either format. Nothing half-read is kept on failure.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyword and size tables of the primitive member types.
 #include "platform/xfile/xfile_token.h"
 

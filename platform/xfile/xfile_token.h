@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tokens shared by the text and binary X-file readers, and the source both provide.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The automatic show's scheduler and the show-file player on a fake clock.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The camera paths (laps, keys, wrap-around) and the camera modes: mode cycling, the free camera's
 // acceleration, braking and limits, and views that look where the camera points.
 #include <gtest/gtest.h>

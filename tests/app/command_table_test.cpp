@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command table: one-shot commands on key release, repeat commands while held, rebinding, and
 // the show's own vocabulary with its five default bindings.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The firework kinds: the 66 registered entries, the weighted pick of a click and its random points,
 // what each kind's handler builds, and launching under the render lock.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One firework of every kind from the click to the end of its life: every object leaves its layer,
 // and frames allocate nothing except where an object starts.
 #include <gtest/gtest.h>

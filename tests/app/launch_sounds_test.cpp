@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launch path's sounds: the listener taken from the camera, and a launched shell heard at its
 // burst after the climb and the sound's travel.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fireworks program's options: each is read into its field, and each bad value or unknown
 // option gives one line that names it.
 #include <gtest/gtest.h>

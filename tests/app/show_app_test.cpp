@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show's application object without a window: the status line, the ground grid, and the key and
 // mouse messages (M flips its flag once per release, Space launches nothing, a click launches one).
 #include <gtest/gtest.h>

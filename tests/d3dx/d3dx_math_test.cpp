@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks of the loading library's maths against hand-computed values and against glm, whose
 // column-vector matrices are the transposes of ours (glm's m[i][j] is our m[i][j]).
 #include "d3dx/d3dx_math.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mesh operations on meshes built by hand: cloning into other formats and pools, drawing by subset,
 // and in-place optimisation, which may reorder faces and vertices but must keep what is drawn.
 #include "d3dx/d3dx_mesh.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texture loader against hand-written image files: decoded texels, the format chosen and its
 // fall-backs, sizes and mip levels, colour keys, filters, and refusal of bad input without leaks.
 #include "d3dx/d3dx_texture.h"

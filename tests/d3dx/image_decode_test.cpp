@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding each image format through the checked readers and the libraries, the size limits, and
 // hostile files that must be refused with a reason rather than read past a table.
 #include "d3dx/d3dx_texture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building meshes from X-file content: fan triangulation, normals split or computed, adjacency, formats,
 // materials and refusal of malformed data, first on plain content, then through the file reader.
 #include "d3dx/d3dx_mesh.h"

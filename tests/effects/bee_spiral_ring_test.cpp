@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bee, spiral and ring bursts: their start-up flash and smoke, star figures, expansion and
 // drop, the bee's sparks, lifetimes, and the world transforms their layers draw them with.
 #include <gtest/gtest.h>

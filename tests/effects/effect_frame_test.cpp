@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole effect frame: pass order, silent empty layers, per-object placement, no allocation.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared effect resources and the two batch writers, on the recording device.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Particle pools and the three particle passes, on the recording device.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The random source must reproduce the runtime's sequence and keep one state per thread.
 #include <gtest/gtest.h>
 

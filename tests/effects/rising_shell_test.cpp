@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rising shell: its path and wobble, the trail and smoke it leaves, the hand-over of its
 // payload, and how layer 0 draws it.
 #include <gtest/gtest.h>

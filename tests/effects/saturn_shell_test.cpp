@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sphere star pattern's rows and draws, and the Saturn burst's stars, flash, life and placement by layer 3.
 #include <gtest/gtest.h>
 

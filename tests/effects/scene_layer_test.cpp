@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Layer lists: admission order and birth times, same-pass admission of payloads, reaping and deletion.
 #include <gtest/gtest.h>
 

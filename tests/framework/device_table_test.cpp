@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device table on a fake Direct3D object: which modes are listed and in what order, the
 // full-screen and depth choices, the starting device with its warnings, and opening the device with
 // the fall-back to the reference device.

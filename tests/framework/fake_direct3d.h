@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Direct3D object that reports the adapters, display modes, device capabilities and formats a test
 // describes, and creates recording devices (or fails as told).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The framework's test program under Xvfb with openbox, driven with xdotool: drawing through the
 // render thread, moving and resizing, full-screen and back, the context menu pausing time, closing
 // on Esc, failing start-ups and frames, and closing at random moments.

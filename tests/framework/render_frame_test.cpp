@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame pacing and pausing on a hand-moved clock, and one frame on a recording device: nothing is
 // presented when no time passed, the statistics line, device loss and reset, and failed frames.
 #include <gtest/gtest.h>

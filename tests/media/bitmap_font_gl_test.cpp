@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Status text on the OpenGL device: with the half-texel shift every screen pixel of a glyph samples
 // the centre of exactly one atlas texel, so the text stays as crisp as the atlas even when filtered.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap font on the recording device: atlas sizes and contents, batching of glyph quads,
 // the characters that draw nothing, the restored drawing state and the failure paths.
 #include "media/bitmap_font.h"

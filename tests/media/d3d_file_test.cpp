@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The X-file scene on a recording device: where meshes and frames land in the tree, the world transform
 // each mesh is drawn with, the opaque and blended passes, textures, failures part-way through a file,
 // and the attach, detach and release steps. Each test works in a fresh current directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Media failures in words: a missing, unreadable or corrupt texture or scene names the file and the
 // reason, and only a missing one names the folders looked in. Exporters' scene files load, plain and
 // compressed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The media folder from the registry, the order and limits of the file search, and textures loaded
 // from located files on a recording device.
 #include "media/media_lookup.h"

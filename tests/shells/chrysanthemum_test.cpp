@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chrysanthemum shell's stars and trails over its life, and layer 1's crossed-ribbon triangles and states.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colour ramps: interpolation, clamping, partial outputs, capacity and the presets.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The peony burst and layer 5: start-up effects and orientation, expansion and fall, the sparks it
 // leaves, and the point size, world matrix and points each shell is drawn with.
 #include <gtest/gtest.h>

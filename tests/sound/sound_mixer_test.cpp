@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mixer on its own clock: when an event is heard, how loud, on which side, and a crowd of them.
 #include <gtest/gtest.h>
 

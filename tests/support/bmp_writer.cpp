@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test bitmaps, encoded by the media generator's bitmap writer.
 #include "tests/support/bmp_writer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes small uncompressed 24-bit bitmap files for tests and benchmarks that need media on disk.
 #pragma once
 

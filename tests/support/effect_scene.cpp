@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Setting up and tearing down the effect system around one test.
 #include "tests/support/effect_scene.h"
 

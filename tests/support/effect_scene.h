@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A ready effect system on a recording device, for tests: effect textures in a temporary folder
 // that is the current directory, the device in the effect context, the scene initialised and the
 // device resources created and restored. Everything is undone on destruction.

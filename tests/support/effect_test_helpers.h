@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small readings the effect and shell suites share: the live records of a pool, what a recorded
 // draw was made with, where a recorded matrix puts a point, and one update pass of a lone layer.
 #pragma once

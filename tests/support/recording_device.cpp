@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recording device: every call is written down after the null device has answered it.
 #include "tests/support/recording_device.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A null device that writes down every call made to it, the vertices each DrawPrimitive drew and the
 // device state at that draw, and the locks of the vertex buffers it created: for call-sequence tests.
 #pragma once

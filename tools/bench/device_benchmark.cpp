@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The OpenGL device's work per frame on the headless show: ten fireworks launched together, drawn
 // before their bursts and at the heavy frame just after them. Reports the CPU time of the whole
 // process per frame (the rasteriser's threads included), with GL calls, draws and bytes uploaded

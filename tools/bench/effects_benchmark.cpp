@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame cost of the effect system on a device that draws nothing: EffectsUpdate plus EffectsDraw
 // with the particle pools full. Reports time per frame and heap allocations per frame (must be 0).
 #include <benchmark/benchmark.h>

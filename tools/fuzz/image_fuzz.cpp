@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target of the image decoders: the input is decoded as an image file within small limits
 // (so that the fuzzer spends its time on parsing, not on huge texel buffers), and the decoder's promises
 // are checked: a result of the size it reports and a reason for every refusal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target of the X-file reader: the input is registered as a template block and opened
 // as an in-memory X file; every object, child, reference and known member is then read, and the
 // reader's promises (members inside their object, names as sized) are checked.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 24-bit bitmap encoder.
 #include "tools/mediagen/bitmap_writer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encodes a picture as a 24-bit uncompressed Windows bitmap (the 40-byte info header, rows bottom-up,
 // each padded to four bytes), the format the texture loader reads.
 #pragma once

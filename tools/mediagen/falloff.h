@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Smooth shapes the pictures are built from: bell curves, a window that reaches black at the edge,
 // and a sampler that averages a grey function over each pixel.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The glow pictures, each a sum of bell curves shaped to black at the border.
 #include "tools/mediagen/glow_images.h"
 

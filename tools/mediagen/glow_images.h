@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The glow pictures of the effects. They are drawn additively and tinted by the vertex colour, so they
 // are white-to-black greys: black is transparent and the brightness is the glow. All are black at
 // their borders and fall off smoothly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ground picture: tiling fractal noise over a dark earth colour.
 #include "tools/mediagen/ground_image.h"
 

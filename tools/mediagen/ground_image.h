@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ground picture: a dark, subtle, tiling texture (loaded with the ground grid, never drawn).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture being drawn: floating-point RGB texels, top row first, values nominally 0..1.
 #pragma once
 

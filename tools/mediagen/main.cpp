@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fireworks-mediagen: draws the show's media files and synthesises its sounds into the folder given as the only argument.
 #include <cstdio>
 #include <string>

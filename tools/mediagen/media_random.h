@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generator's own random numbers: a small fixed-seed generator and an integer hash, so the media
 // come out byte for byte the same on every run and never depend on the system's generator.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The media set: what each file holds, and writing them all.
 #include "tools/mediagen/media_set.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The nine media files of the show and where they are written.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sea surface: rings of vertices about the launch site, and its waves.
 #include "tools/mediagen/sea_mesh.h"
 

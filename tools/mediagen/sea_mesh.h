@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sea surface: a y = 0 plane around the launch site with gentle waves, on rings of vertices
 // about the launch site's foot that are close together where the scene light reaches (it lights per
 // vertex, so flashes show only where vertices are) and far apart out to the square's edge, where the

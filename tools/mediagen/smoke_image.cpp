@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Smoke puffs: a few overlapping soft blobs make each outline, fractal noise makes it cloudy.
 #include "tools/mediagen/smoke_image.h"
 

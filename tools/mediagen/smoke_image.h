@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The smoke picture: four different soft, cloudy puffs, one in each quarter. A puff shows one quarter,
 // so each is black along its quarter's edges and no neighbour bleeds in.
 #pragma once

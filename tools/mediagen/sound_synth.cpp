@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Synthesising the sounds from noise, sines and envelopes, with the generator's fixed-seed random
 // numbers, so the files are the same on every run.
 #include "tools/mediagen/sound_synth.h"

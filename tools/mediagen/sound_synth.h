@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show's sounds, synthesised: mono samples at the mix's rate, peaks at 0.9 of full scale.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Value noise: lattice values from the media hash, blended smoothly.
 #include "tools/mediagen/value_noise.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Smooth value noise on an integer lattice and its fractal sum, for cloudy smoke and the ground.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text X-file writer. Every data member ends with ';'; array elements are separated by ',' and
 // the array itself ends with ';', so the last vertex of a list reads "x;y;z;;".
 #include "tools/mediagen/x_file_writer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a mesh as a text X file: a top frame with an identity FrameTransformMatrix holding one Mesh
 // with its MeshNormals, MeshTextureCoords and a MeshMaterialList of one Material for every face.
 #pragma once

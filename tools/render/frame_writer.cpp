@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The back buffer read through the surface interface, and PNG frames through stb's writer.
 #include "tools/render/frame_writer.h"
 

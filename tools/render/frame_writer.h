@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading rendered frames: the back buffer locked for reading, and frames written as PNG files.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fireworks-render: draws the show headless on a fixed time step and writes PNG frames.
 // Prints the frames per second and the GL calls per frame at the end; --measure adds the process's
 // CPU time per frame before and after the first burst, the draws and the bytes uploaded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening, driving and closing the headless show.
 #include "tools/render/offline_show.h"
 

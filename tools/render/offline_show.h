@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show without its window: a hidden GL window and device, the effect system, the sea and the
 // launch registry, driven frame by frame on a fixed time step from the camera at the orbit's start.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeding a render's frames and sound to the video and the sound track.
 #include "tools/render/recording.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A render's sound track and video: what each frame adds to them, and finishing them at the end.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading fireworks-render's options with CLI11; every value is held to the limits the help states.
 #include "tools/render/render_options.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options of fireworks-render, read from its arguments into a plain struct.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mixing the render's sound track frame by frame and writing it out.
 #include "tools/render/sound_track.h"
 

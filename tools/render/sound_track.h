@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show's sound in a render: the same mixer as the live show, fed by the launches and mixed on the
 // frames' fixed clock, so the track is the same on every run and in step with the pictures.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encoding and muxing the rendered show with FFmpeg's libraries.
 #include "tools/render/video_writer.h"
 

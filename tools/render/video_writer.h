@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A video file with a sound track through FFmpeg's libraries: H.264 and AAC in .mp4, VP9 and Opus in
 // .webm, chosen by the file's extension. Frames come from the device's back buffer, sound as
 // interleaved stereo floats at the mix's rate.

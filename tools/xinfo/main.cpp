@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fireworks-xinfo FILE: shows what an X file holds as the show would load it, for people who replace
 // "sea.x" with a scene of their own. Exit status 0 when the show loads the file, 1 when it cannot, 2 for
 // bad arguments.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result codes of the file reader, the mesh loader and the scene, in words.
 #include "tools/xinfo/result_text.h"
 

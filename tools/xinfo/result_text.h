@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plain words for the result codes an X file can produce, for messages to people.
 #pragma once
 

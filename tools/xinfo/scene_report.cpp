@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report walks the file with the DirectX file interface in file order, builds every mesh as the scene
 // loader does (load into system memory, then optimise) on a device that draws nothing, and finally asks
 // the scene loader itself whether the file loads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an X file holds, printed as the show would load it: the frame tree with names and matrices,
 // and each mesh's size, vertex format, subsets and materials.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading of the GL entry points through SDL and the debug error check.
 #include "platform/d3d8/gl/gl_api.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The OpenGL 3.3 core entry points the drawing layer calls, loaded through SDL once a context exists,
 // and the macros every call goes through, which count it and check glGetError in debug builds.
 // Calls are written gl::Name(...).

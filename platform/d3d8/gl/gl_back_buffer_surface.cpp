@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the back buffer through its surface.
 #include "platform/d3d8/gl/gl_back_buffer_surface.h"
 

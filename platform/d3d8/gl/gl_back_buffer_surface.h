@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The back buffer as a surface: a memory surface of the back buffer's size and format (so that
 // holding it counts against Reset like any default-pool object) whose LockRect first reads the
 // drawn pixels back from GL, top row first.

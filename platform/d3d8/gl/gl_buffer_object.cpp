@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Buffer objects that follow a memory copy.
 #include "platform/d3d8/gl/gl_buffer_object.h"
 

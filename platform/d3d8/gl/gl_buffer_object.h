@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GL side of a vertex or index buffer: a buffer object that follows the memory copy. Locks note
 // the range written; a draw uploads only the part of that range it reads, orphaning the old storage
 // first after a D3DLOCK_DISCARD lock so the driver never waits for a draw in flight.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GL vertex and index buffers: lock bookkeeping and the index range check.
 #include "platform/d3d8/gl/gl_buffers.h"
 

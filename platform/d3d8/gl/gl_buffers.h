@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Vertex and index buffers of the GL device: the memory buffers of the null device, each with a GL
 // buffer object that the next draw brings up to date.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Context attributes, the software switch and the driver probe.
 #include "platform/d3d8/gl/gl_context.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Making GL contexts: the window attributes every drawable needs, the switch to the software
 // rasteriser for the reference device, and the probe that tells what the driver offers.
 #pragma once

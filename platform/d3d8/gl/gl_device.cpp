@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GL device: creation and context ownership, the state-change hook that marks dirty groups, clears,
 // draws, presentation, reset and read-back. Sending the dirty groups is in gl_device_prepare.cpp.
 #include "platform/d3d8/gl/gl_device.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Direct3D 8 device over OpenGL 3.3 core. The device front end keeps the state, checks arguments and
 // runs state blocks; this device marks what each successful change touched and, before a draw, sends
 // only those groups to GL through a cache that skips unchanged binds and switches.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "prepare draw" step of the GL device: sends the dirty groups (vertex input, fixed GL state,
 // viewport, sampler, uniforms), binds the texture of stage 0 and picks the program.
 #include "platform/d3d8/gl/gl_device.h"

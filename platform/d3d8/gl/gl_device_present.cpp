@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GL device's render target and presentation: the window's own buffers when its client area is
 // the back buffer's size, else an offscreen frame buffer that Present copies into the window (client
 // area, stretched, or letterboxed full screen); the menus go on top either way.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Adapters, modes, format checks and device creation of the GL Direct3D object.
 #include "platform/d3d8/gl/gl_direct3d.h"
 

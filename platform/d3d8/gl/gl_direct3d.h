@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Direct3D object over SDL and OpenGL: adapters are SDL's displays; their modes are the usual sizes
 // up to the desktop's, since full screen scales the mode over the desktop. HAL is the system's GL driver
 // and REF the same layer on Mesa's software rasteriser. What the driver offers is probed once, when the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The uniform block every program of the shader family reads: transforms, viewport, point, fog,
 // material and light parameters in std140 layout, filled from the device state.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The format and enum tables of the GL device.
 #include "platform/d3d8/gl/gl_formats.h"
 

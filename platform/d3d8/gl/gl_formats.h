@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tables between the platform's formats and enums and OpenGL's: texel upload formats, back-buffer
 // read-back formats, vertex layouts of flexible vertex formats, blend, compare and filter modes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GL names of resources released while the device's context may be current on another thread (or on
 // none): they wait here until the device deletes them with its context current. Once the device
 // is gone its context took every name with it, and nothing more is queued.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hidden GL windows for headless drawing.
 #include "platform/d3d8/gl/gl_offscreen.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A hidden window the GL device can draw into without anyone seeing it: for the headless renderer
 // and the GL tests (SDL's offscreen video driver, or any display). Returned as the platform's HWND.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presentation rectangles.
 #include "platform/d3d8/gl/gl_present_target.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a presented back buffer lands in its window: below the menu bar when windowed (stretched to the
 // client area), centred with its aspect kept over the whole screen when full-screen.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checking and applying presentation parameters.
 #include "platform/d3d8/gl/gl_presentation.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presentation parameters on an SDL window: checking and completing them (sizes from the window,
 // the desktop format) and applying them (full-screen mode or windowed, swap interval).
 #pragma once

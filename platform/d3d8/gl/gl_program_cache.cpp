@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building, linking and looking up the fixed-function programs.
 #include "platform/d3d8/gl/gl_program_cache.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compiled programs of the shader family by key. Compiling happens the first time a key is drawn;
 // after that a frame only looks programs up. Holds a fixed number and replaces the oldest beyond it.
 #pragma once

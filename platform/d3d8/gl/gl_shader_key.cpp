@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building and packing shader keys from the device state.
 #include "platform/d3d8/gl/gl_shader_key.h"
 

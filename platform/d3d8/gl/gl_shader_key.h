@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What selects one program of the fixed-function shader family: the vertex format's parts, the
 // primitive, and the render and texture-stage states that change the generated code.
 #pragma once

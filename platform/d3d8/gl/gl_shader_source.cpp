@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Generation of the fixed-function shaders. Conventions emulated here: row vectors (the platform's
 // matrices are uploaded as they are, which GLSL reads transposed), clip z in 0..w, pixel centres at
 // integer coordinates, clockwise front faces (handled by the device), per-vertex lighting.

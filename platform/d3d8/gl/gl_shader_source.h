@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GLSL 330 core source of one program of the fixed-function shader family, specialised by its key.
 #pragma once
 

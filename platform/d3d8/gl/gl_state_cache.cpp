@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GL-level state cache.
 #include "platform/d3d8/gl/gl_state_cache.h"
 

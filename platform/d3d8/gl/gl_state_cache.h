@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GL-level cache: remembers what was last sent to the context and skips binds, enables and
 // state calls whose value did not change. Counts every GL call it (and the device) does issue.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GL textures that follow the memory texture's levels.
 #include "platform/d3d8/gl/gl_texture.h"
 

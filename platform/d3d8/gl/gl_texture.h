@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Textures of the GL device: the memory texture's levels, each sent to a GL texture when the draw
 // that next samples it finds it changed since its last unlock.
 #pragma once

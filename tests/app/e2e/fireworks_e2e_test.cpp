@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fireworks program on a private X display with a window manager, driven with xdotool: what the
 // window shows, launching, camera modes, the status text, full-screen, resizing, quitting, missing
 // media and a burst of clicks. The program's event trace (FIREWORKS_TRACE=stdout) says what it did.

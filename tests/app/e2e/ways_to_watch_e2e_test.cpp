@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ways to watch without clicking, on a private X display: the automatic show, a show file played
 // at its times, and the screensaver drawing into a window it is given and ending on SIGTERM.
 #include <gtest/gtest.h>

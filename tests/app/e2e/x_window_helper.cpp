@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A plain X window for the screensaver test, as a screensaver manager would make one: white, at
 // (40, 40), 320 x 240. Prints its id and keeps it open until it is ended by a signal.
 #include <X11/Xlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small program on the framework for end-to-end tests: it clears to a colour that follows
 // application time and prints one line per event on standard output:
 //   reset W H | frame T | paint T | fullscreen on|off menu=0|1 | menu enter | menu exit | close

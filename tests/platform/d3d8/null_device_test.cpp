@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The null device's state keeping, argument checks, reference counting, state blocks, Reset rules and
 // locks, and what the recording device captures of each draw.
 #include "platform/d3d8/memory_texture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GDI stand-in: face lookup, text metrics, glyphs drawn into a DIB, and the handle rules.
 #include "platform/gdi/gdi.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The context follows the render lock: whoever holds the lock draws, and the hand-over between
 // threads keeps every frame intact.
 #include "gl_test_scene.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // State blocks, the GL call counter, Reset rules, the Direct3D object and refused input on the GL device.
 #include "gl_test_scene.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed-function facts the GL device must keep, checked in read-back pixels against the formulas.
 #include "gl_test_scene.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The headless GL scene shared by the GL suites.
 #include "gl_test_scene.h"
 

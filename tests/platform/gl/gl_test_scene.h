@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small headless GL device for the drawing tests: a hidden 64 × 64 window, the device on it, and
 // helpers that draw vertex arrays and read pixels back through the back buffer.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presentation into a real window on an X display: the windowed back buffer fills the client area
 // under the menu bar the window layer draws, and a full-screen back buffer of another aspect is
 // letterboxed over the whole screen. The window's pixels are read from a screenshot after Present.

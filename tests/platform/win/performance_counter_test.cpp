@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The performance counter and millisecond clock: units that agree with real time, no going back, and
 // an origin near process start so that times kept as floats keep their precision.
 #include "platform/win/performance_counter.h"

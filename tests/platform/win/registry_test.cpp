@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry table: the media-folder value present from the start, names without regard to case,
 // the size protocol of value queries, handle checks, and the test hooks.
 #include "platform/win/registry.h"

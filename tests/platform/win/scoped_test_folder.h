@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fresh temporary folder for one test, removed afterwards, and a guard that puts the current
 // directory back: for tests of path and media lookups.
 #pragma once

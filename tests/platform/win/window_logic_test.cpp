@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window layer's logic that needs no display: geometry, menus from templates and their layout,
 // key translation, the fair critical section, threads and message boxes in standard-error mode.
 #include "platform/d3d8/gl/gl_present_target.h"

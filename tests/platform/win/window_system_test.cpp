@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window layer on a real X display: client area below the menu bar, keys and accelerators as
 // messages, a posted message waking a blocked GetMessageA, one size-move loop per resize burst, and
 // the popup menu loops choosing an item with the mouse.

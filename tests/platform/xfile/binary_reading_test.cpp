@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading binary X files built token by token: the same layouts as text, 32- and 64-bit floats,
 // templates declared in binary, references and object ids.
 #include "tests/platform/xfile/xfile_test_helpers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files in the style of today's exporters: extended templates, spellings of their own, compressed
 // variants, and the reader's words when it refuses a file.
 #include "platform/xfile/read_failure.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening X files by name: the whole file is read, a missing one reports its own code.
 #include "tests/platform/xfile/xfile_test_helpers.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Malformed X files: every case fails with a code of the interface, in bounded time and memory
 // (run under AddressSanitizer in the sanitizer build), and damaged copies of good files never crash.
 #include "platform/xfile/xfile_limits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes compressed X files for the tests: the plain file's header turned into tzip / bzip, the
 // uncompressed size, then MSZIP blocks of raw deflate data, each using the output before it as its
 // dictionary, as exporters write them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading text X files: mesh, material and frame data as GetData lays it out, children and
 // references in file order, names and ids, templates a file declares, and the lenient syntax
 // real files use.

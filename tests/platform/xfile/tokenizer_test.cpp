@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text and binary tokenizers on their own.
 #include "platform/xfile/binary_tokenizer.h"
 #include "platform/xfile/dxfile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the X-file reader tests: owning references, opening files held in strings, walking
 // objects, and a writer of binary X-format tokens.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Programs under test as child processes: fork and exec with a pipe for standard output and a
 // temporary file for standard error; children die with the test process.
 #include "tests/support/e2e/child_process.h"

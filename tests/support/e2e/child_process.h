@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A program started for an end-to-end test: its standard output read line by line with time
 // limits, its standard error kept in a file, and its exit awaited with a time limit.
 #pragma once

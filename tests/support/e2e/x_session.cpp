@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Xvfb and openbox started for one test, and the tools that act on that display.
 #include "tests/support/e2e/x_session.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A private X display for end-to-end tests: Xvfb on a free display number, optionally with the
 // openbox window manager, plus xdotool input and screenshots of the root window on that display.
 #pragma once

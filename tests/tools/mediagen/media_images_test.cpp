@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generated pictures read back through the texture loader with the show's own arguments: the
 // bitmap encoding itself, sizes and mip levels, and the looks the effects rely on (grey glows, black
 // borders, smooth falloff, rays, four separate smoke puffs).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the media set: the ten files, the same bytes on every run, and clear failures.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sea mesh: rings that cover the square without cracks, the facing of its faces under D3D's
 // clockwise rule, normals that match the waves, and per-vertex lighting as exact as the eye needs.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The synthesised sounds: plausible lengths, full but unclipped levels, identical bytes every run.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "sea.x" read back with a strict reader of the text X format: the header, the frame with its identity
 // matrix, and a mesh whose counts, separators, vertices, normals, texture coordinates and material
 // agree with the mesh it was written from.

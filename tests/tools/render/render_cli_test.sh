@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # fireworks-render as a user meets it: values it cannot do are refused with exit code 1 and a message
 # naming the problem, media failures name the file and the reason, Ctrl-C and SIGTERM stop a long
 # render keeping its frames, and a terminal gets a progress line.

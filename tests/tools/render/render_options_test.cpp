@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fireworks-render's options: values reach their fields, and bad ones are named with their exit code.
 #include <gtest/gtest.h>
 

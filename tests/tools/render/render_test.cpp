@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The headless renderer: its script language, and a real show drawn on the OpenGL device with the
 // generated media, read back from the back buffer.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fireworks-render --video and --audio on the example show: the streams ffprobe sees, a frame of the
 // video against the PNG of the same time, and the first burst heard when it should be.
 #include <gtest/gtest.h>
