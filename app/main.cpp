@@ -13,6 +13,7 @@
 
 #include "app/program_options.h"
 #include "app/show_app.h"
+#include "effects/effect_context.h"
 #include "effects/random01.h"
 #include "framework/app_entry.h"
 #include "media/media_lookup.h"
@@ -103,5 +104,6 @@ int main(int argc, char** argv)
     if (options.fullScreen) {
         show.StartFullScreen();
     }
+    Effects.flashFlicker = options.flicker;
     return RunApplication(show, ProgramInstance());
 }

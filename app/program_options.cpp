@@ -15,6 +15,8 @@
 #include <cstring>
 #include <vector>
 
+#include "app/show_script.h"
+
 namespace {
 
 constexpr const char* HelpText =
@@ -55,6 +57,9 @@ constexpr const char* HelpText =
     "  --seed N        seed (0 to 4294967295) for the automatic show and the bursts' random draws:\n"
     "                  the same seed launches the same kinds from the same sites to the same burst\n"
     "                  points at the same show times (the frame rate may still differ)\n"
+    "  --flicker A     the flashes' random flicker, 0 to 0.1 of their brightness either way: 0.05\n"
+    "                  by default in the automatic show, show files and the screensaver (gentle for\n"
+    "                  unattended screens), 0.1 otherwise; a seed gives the same show at any value\n"
     "An unknown option or a bad value is named on one line, with exit code 2.\n"
     "\n"
     "To draw the show into image files without a window, use fireworks-render.\n";
@@ -118,6 +123,8 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char
     std::string size;
     std::string seed;
     std::string windowId;
+    std::string flicker;
+    app.add_option("--flicker", flicker);
     app.add_flag("-h,--help", options.help);
     app.add_flag("--version", options.version);
     app.add_flag("--auto", options.automatic);
@@ -159,6 +166,9 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char
                !ReadWindowId(screensaverWindow, options.windowId)) {
         options.error = "XSCREENSAVER_WINDOW is not an X window id: '" + std::string(screensaverWindow).substr(0, 40) +
                         "'";
+    } else if (app.count("--flicker") > 0 &&
+               !(ReadScriptNumber(flicker, options.flicker) && options.flicker >= 0.0 && options.flicker <= 0.1)) {
+        options.error = "--flicker wants a number from 0 to 0.1, not '" + flicker.substr(0, 40) + "'";
     } else if (options.windowId != 0 && (options.fullScreen || options.width != 0)) {
         options.error = "--fullscreen and --size do not go with --window-id: the window is given";
     } else if (options.fullScreen && options.width != 0) {
@@ -167,6 +177,9 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char
     options.hasSeed = app.count("--seed") > 0;
     if (options.windowId != 0) {
         options.automatic = true;
+    }
+    if (app.count("--flicker") == 0 && (options.automatic || !options.showFile.empty())) {
+        options.flicker = 0.05;
     }
     return options;
 }

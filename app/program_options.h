@@ -25,6 +25,9 @@ struct ProgramOptions {
     // Seeds the automatic show and the bursts' random draws; hasSeed false draws a seed from the clock.
     bool hasSeed = false;
     std::uint32_t seed = 0;
+    // The flash sprites' flicker either way, as a fraction of their intensity (0 to 0.1): --flicker, or
+    // else the gentle 0.05 where the show runs unattended (automatic, show file, screensaver), 0.1 elsewhere.
+    double flicker = 0.1;
     // Empty when the arguments are fine; otherwise one line naming the option, for exit code 2.
     std::string error;
 

@@ -14,6 +14,9 @@ struct EffectContext {
     // The view matrix without its translation, and the inverse of the view likewise; billboards face the camera with them.
     D3DXMATRIX viewRotation{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     D3DXMATRIX inverseViewRotation{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    // The flash sprites' per-frame flicker, as a fraction of their intensity either way (0 to 0.1).
+    // Double, so that 0.1 scales the random draw exactly as the fixed flicker always did.
+    double flashFlicker = 0.1;
 };
 
 extern EffectContext Effects;

@@ -141,8 +141,10 @@ void DrawFlashes()
         for (ParticleRecord* record = FlashPool.activeList; record != nullptr; record = record->next) {
             Flash& flash = *static_cast<Flash*>(record);
             const float t = ParticleAge(flash.birth, flash.life);
-            // A flicker of +-0.1 of the intensity on top of a linear fade.
-            const float k = static_cast<float>((Random01() * 0.2 - 0.1 + (1.0f - t)) * flash.intensity);
+            // A flicker of +-flashFlicker of the intensity on top of a linear fade; the draw is made
+            // whatever the amplitude, so that a seed gives the same show at any flicker.
+            const double flicker = Effects.flashFlicker;
+            const float k = static_cast<float>((Random01() * (2.0 * flicker) - flicker + (1.0f - t)) * flash.intensity);
             flash.brightness = k;
             const D3DCOLOR color = PackColor(k * flash.color.r, k * flash.color.g, k * flash.color.b, k * flash.color.a);
             FlashBrightness += k;

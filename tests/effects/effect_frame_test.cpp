@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
 #include "effects/effects_lifecycle.h"
 #include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
+#include "effects/random01.h"
 #include "effects/sprite_layer.h"
 #include "effects/vertex_batches.h"
 #include "tests/support/allocation_counter.h"
@@ -153,4 +155,35 @@ TEST(EffectFrame, ASteadyFrameWithFullPoolsAllocatesNothing)
         scene.Frame(0.01f * static_cast<float>(frame));
     }
     EXPECT_EQ(HeapAllocationCount() - before, 0u);
+}
+
+TEST(EffectFrame, TheFlashFlickerScalesWithItsAmplitudeAndDrawsTheSameNumbers)
+{
+    // One flash at a tenth of its life, drawn from the same random state at each amplitude.
+    struct Drawn {
+        float brightness;
+        int nextDraw;
+    };
+    const auto draw = [](double flicker) {
+        EffectScene scene;
+        Effects.flashFlicker = flicker;
+        Effects.time = 0.0f;
+        SpawnFlash(0, 0, 0, 5.0f, 1.0f, 2.0f, D3DXCOLOR(1, 1, 1, 1));
+        ResetRuntimeRand(7);
+        scene.Frame(0.5f);
+        const float brightness = static_cast<const Flash*>(FlashPool.activeList)->brightness;
+        return Drawn{brightness, RuntimeRand()};
+    };
+    const Drawn none = draw(0.0);
+    const Drawn gentle = draw(0.05);
+    const Drawn full = draw(0.1);
+    // Without flicker, the linear fade alone: (1 - 0.1) of the intensity 2.
+    EXPECT_NEAR(none.brightness, 1.8f, 1e-6f);
+    const float fullOffset = full.brightness - none.brightness;
+    EXPECT_NE(fullOffset, 0.0f);
+    EXPECT_LE(std::fabs(fullOffset), 0.2f + 1e-6f);
+    EXPECT_NEAR(gentle.brightness - none.brightness, fullOffset / 2.0f, 1e-6f);
+    // The same draws whatever the amplitude: what comes after is the same show.
+    EXPECT_EQ(gentle.nextDraw, none.nextDraw);
+    EXPECT_EQ(full.nextDraw, none.nextDraw);
 }

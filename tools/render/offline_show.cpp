@@ -77,6 +77,7 @@ bool OfflineShow::Open(const OfflineShowOptions& options, std::string& error)
 
     Effects = EffectContext{};
     Effects.device = device;
+    Effects.flashFlicker = options.flicker;
     EffectsInitScene();
     hr = EffectsCreateDeviceResources();
     if (FAILED(hr)) {

@@ -15,6 +15,8 @@ struct OfflineShowOptions {
     int height = 480;
     bool software = false;
     bool sea = true;
+    // The flash sprites' flicker either way, as a fraction of their intensity; the full 0.1 by default.
+    double flicker = 0.1;
 };
 
 class OfflineShow {
