@@ -129,6 +129,8 @@ public:
     UINT creationWidth = 640;
     UINT creationHeight = 480;
     bool clipCursorWhenFullScreen = true;
+    // Full-screen at the desktop's own size instead of the table's usual 640 x 480; set before Startup.
+    bool fullScreenAtDesktopSize = false;
     // Recursive; whoever holds it owns the drawing context.
     CRITICAL_SECTION RenderLock;
 

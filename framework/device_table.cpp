@@ -200,11 +200,16 @@ HRESULT AppFramework::EnumerateDevices()
                 }
             }
 
-            // The full-screen mode: 640 x 480, a 16-bit one when there is one.
+            // The full-screen mode: 640 x 480, a 16-bit one when there is one; or, when asked, the
+            // desktop's size, in the desktop's format when it has that.
+            const UINT fullWidth = fullScreenAtDesktopSize ? adapter.desktopMode.Width : 640;
+            const UINT fullHeight = fullScreenAtDesktopSize ? adapter.desktopMode.Height : 480;
             for (UINT m = 0; m < info.modeCount; ++m) {
-                if (info.modes[m].width == 640 && info.modes[m].height == 480) {
+                if (info.modes[m].width == fullWidth && info.modes[m].height == fullHeight) {
                     info.currentMode = m;
-                    if (IsSixteenBit(info.modes[m].format)) {
+                    const bool preferred = fullScreenAtDesktopSize ? info.modes[m].format == adapter.desktopMode.Format
+                                                                   : IsSixteenBit(info.modes[m].format);
+                    if (preferred) {
                         break;
                     }
                 }
