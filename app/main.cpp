@@ -101,6 +101,11 @@ int main(int argc, char** argv)
         show.creationWidth = static_cast<UINT>(options.width);
         show.creationHeight = static_cast<UINT>(options.height);
     }
+    if (!options.Plain()) {
+        // For the person at the screen: the keys on F1 or ?, and full-screen at the desktop's own size.
+        show.EnableKeysHelp();
+        show.fullScreenAtDesktopSize = true;
+    }
     if (options.fullScreen) {
         show.StartFullScreen();
     }

@@ -217,6 +217,9 @@ HRESULT ShowApp::DrawFrame()
     if (statusVisible) {
         DrawStatusText(device, *StatusFont, FrameStatsText, camera.eye, camera.cameraIndex);
     }
+    if (keysVisible) {
+        DrawKeysHelp(device, *StatusFont, keysText);
+    }
     if (ShowTraceEnabled() && !(time - lastTraceTime < 1.0f)) {
         lastTraceTime = time;
         ShowTrace("frame time %.2f fps %.1f size %ux%u", time, static_cast<double>(fps), backBufferDesc.Width,

@@ -10,6 +10,7 @@
 #include "app/cameras.h"
 #include "app/command_table.h"
 #include "app/firework_types.h"
+#include "app/keys_help.h"
 #include "app/show_script.h"
 #include "framework/app_framework.h"
 
@@ -40,6 +41,8 @@ public:
     // The open audio device, or null: the show is silent.
     ShowAudio* audio = nullptr;
     void StartFullScreen() { startFullScreen = true; }
+    // Beyond the plain show: F1 and ? show the keys of the mode over the picture until pressed again.
+    void EnableKeysHelp();
     // Draws into this existing X window (a screensaver's): no menu bar, status text or cursor.
     void DrawIntoWindow(std::uint64_t nativeWindow) { adoptedWindow = nativeWindow; }
     // The main window once Startup has made it, for other threads that post to it.
@@ -69,6 +72,9 @@ public:
     FireworkTypeRegistry fireworkTypes;
     // Changed under RenderLock by the window thread, read by the frame.
     bool statusVisible = true;
+    // The keys help and its text, likewise.
+    bool keysVisible = false;
+    char keysText[KeysHelpSize] = {};
     CD3DFile* sea = nullptr;
     // Drawn instead of the sea while no flash lights it, where the media have it.
     CD3DFile* calmSea = nullptr;

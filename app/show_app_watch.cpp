@@ -77,6 +77,8 @@ void PauseCommand()
 void ShowApp::EnableAutoShow()
 {
     autoMode = true;
+    // The picture alone for whoever watches; T shows the status text.
+    statusVisible = false;
     const struct {
         const char* name;
         CommandHandler handler;
