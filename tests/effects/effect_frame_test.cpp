@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cmath>
+#include <utility>
 
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
@@ -159,31 +159,22 @@ TEST(EffectFrame, ASteadyFrameWithFullPoolsAllocatesNothing)
 
 TEST(EffectFrame, TheFlashFlickerScalesWithItsAmplitudeAndDrawsTheSameNumbers)
 {
-    // One flash at a tenth of its life, drawn from the same random state at each amplitude.
-    struct Drawn {
-        float brightness;
-        int nextDraw;
-    };
+    // A flash of intensity 2 at a tenth of its life from the same random state: its brightness, and the next draw.
     const auto draw = [](double flicker) {
         EffectScene scene;
         Effects.flashFlicker = flicker;
-        Effects.time = 0.0f;
         SpawnFlash(0, 0, 0, 5.0f, 1.0f, 2.0f, D3DXCOLOR(1, 1, 1, 1));
         ResetRuntimeRand(7);
         scene.Frame(0.5f);
-        const float brightness = static_cast<const Flash*>(FlashPool.activeList)->brightness;
-        return Drawn{brightness, RuntimeRand()};
+        return std::pair(static_cast<const Flash*>(FlashPool.activeList)->brightness, RuntimeRand());
     };
-    const Drawn none = draw(0.0);
-    const Drawn gentle = draw(0.05);
-    const Drawn full = draw(0.1);
-    // Without flicker, the linear fade alone: (1 - 0.1) of the intensity 2.
-    EXPECT_NEAR(none.brightness, 1.8f, 1e-6f);
-    const float fullOffset = full.brightness - none.brightness;
-    EXPECT_NE(fullOffset, 0.0f);
-    EXPECT_LE(std::fabs(fullOffset), 0.2f + 1e-6f);
-    EXPECT_NEAR(gentle.brightness - none.brightness, fullOffset / 2.0f, 1e-6f);
-    // The same draws whatever the amplitude: what comes after is the same show.
-    EXPECT_EQ(gentle.nextDraw, none.nextDraw);
-    EXPECT_EQ(full.nextDraw, none.nextDraw);
+    const auto [still, afterStill] = draw(0.0);
+    const auto [gentle, afterGentle] = draw(0.05);
+    const auto [full, afterFull] = draw(0.1);
+    EXPECT_NEAR(still, 1.8f, 1e-6f);
+    EXPECT_NE(full, still);
+    // Only the amplitude scales: half of it moves the brightness half as far.
+    EXPECT_NEAR(gentle - still, (full - still) / 2.0f, 1e-6f);
+    EXPECT_EQ(afterGentle, afterStill);
+    EXPECT_EQ(afterFull, afterStill);
 }

@@ -105,18 +105,6 @@ TEST_F(DeviceTableTest, FullScreenModeFallsBackToThirtyTwoBitsOrToTheFirstMode)
     EXPECT_EQ(other.adapters[0].devices[0].modes[0].width, 800u);
 }
 
-TEST_F(DeviceTableTest, FullScreenAtDesktopSizeTakesTheDesktopsSizeInItsFormat)
-{
-    // The fake's desktop is 1024 x 768 in 32 bits; the 16-bit mode of that size comes first.
-    fake.adapters = {CapableAdapter({{640, 480, 60, R565}, {1024, 768, 60, R565}, {1024, 768, 60, X8}})};
-    app.fullScreenAtDesktopSize = true;
-    ASSERT_EQ(Enumerate(), S_OK);
-    const ModeInfo& mode = Hal().modes[Hal().currentMode];
-    EXPECT_EQ(mode.width, 1024u);
-    EXPECT_EQ(mode.height, 768u);
-    EXPECT_EQ(mode.format, X8);
-}
-
 TEST_F(DeviceTableTest, DepthFormatPrefersD16AndAFormatWithoutOneIsNotAccepted)
 {
     app.useDepthBuffer = true;

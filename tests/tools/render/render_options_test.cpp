@@ -65,14 +65,3 @@ TEST(RenderOptionsTest, BadValuesAndUnknownOptionsAreNamed)
         EXPECT_EQ(options.exitCode, c.exitCode) << c.args[0];
     }
 }
-
-TEST(RenderOptionsTest, FlickerKeepsTheReferenceByDefaultAndIsHeldToItsRange)
-{
-    EXPECT_EQ(Parse({}).show.flicker, 0.1);
-    EXPECT_EQ(Parse({"--flicker", "0.05"}).show.flicker, 0.05);
-    for (const char* bad : {"0.2", "-0.1", "gentle"}) {
-        const RenderOptions options = Parse({"--flicker", bad});
-        EXPECT_EQ(options.exitCode, 1) << bad;
-        EXPECT_NE(options.error.find("--flicker wants a number from 0 to 0.1"), std::string::npos) << options.error;
-    }
-}
