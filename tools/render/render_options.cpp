@@ -62,8 +62,10 @@ std::string CheckArguments(const CLI::App& app, int argc, const char* const* arg
         if (takesValue && equals == std::string::npos && i + 1 >= argc) {
             return name + " wants a value";
         }
-        const std::string value = equals != std::string::npos ? word.substr(equals + 1) : takesValue ? argv[i + 1] : "x";
-        if (value.empty()) {
+        const std::string value = equals != std::string::npos ? word.substr(equals + 1)
+                                  : takesValue                   ? argv[i + 1]
+                                                                 : "";
+        if (takesValue && value.empty()) {
             return name + " wants a value, not an empty word";
         }
         i += takesValue && equals == std::string::npos ? 1 : 0;
@@ -105,14 +107,14 @@ std::string RenderHelpText()
                   "  --version      print the version\n"
                   "sound: heard from the camera after its distance over the speed of sound; one world\n"
                   "       unit is 40 m, so sound crosses about 8.6 units a second.\n"
-                  "limits: times 0 to %g s, --seconds above 0 to %g s and at least one step, --step %g to %g s,\n"
+                  "limits: times 0 to %g s, --seconds %g to %g s and at least one step, --step %g to %g s,\n"
                   "        at most %g frames, %d launches and clicks in one frame, %d in a script, coordinates\n"
                   "        within +-%g; a script or value beyond them is refused with exit code 1, an unknown\n"
                   "        option with exit code 2.\n"
                   "Ctrl-C or SIGTERM stops a render and keeps the frames written; on a terminal a progress\n"
                   "line shows the frames done, the frames to go and the time left.\n",
-                  kDefaultRenderWidth, kDefaultRenderHeight, kMaxShowSeconds, kMaxShowSeconds, kMinStep, kMaxStep,
-                  kMaxFrames, kMaxLaunchesPerFrame, kMaxEvents, kMaxCoordinate);
+                  kDefaultRenderWidth, kDefaultRenderHeight, kMaxShowSeconds, kMinStep, kMaxShowSeconds, kMinStep,
+                  kMaxStep, kMaxFrames, kMaxLaunchesPerFrame, kMaxEvents, kMaxCoordinate);
     return text;
 }
 

@@ -197,7 +197,8 @@ TEST_F(VideoTest, AVideoAloneIsOneTaggedFastStartFileAt25FramesASecond)
     }
     // The index before the pictures, so that playing can start before the whole file is there.
     const std::vector<std::uint8_t> bytes = ReadAll(alone / "alone.mp4");
-    const std::string head(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(bytes.size(), 4096)));
+    const std::size_t shown = std::min<std::size_t>(bytes.size(), 4096);
+    const std::string head(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(shown));
     const std::size_t moov = head.find("moov");
     ASSERT_NE(moov, std::string::npos);
     const std::size_t mdat = head.find("mdat");
