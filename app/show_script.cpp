@@ -230,12 +230,18 @@ bool ShowReader::AddLine(const std::string& text, std::string& error)
     if (words.empty()) {
         return true;
     }
+    // Each kind of line, named by its first word, has its own reader.
+    if (words[0] == "at") {
+        return AddEvent(words, line, error);
+    }
+    error = LineError(number_, "expected 'at <seconds> launch ...' or 'at <seconds> click'", line);
+    return false;
+}
+
+bool ShowReader::AddEvent(const std::vector<std::string>& words, const std::string& line, std::string& error)
+{
     ScriptEvent event;
     std::string what;
-    if (words[0] != "at") {
-        error = LineError(number_, "expected 'at <seconds> launch ...' or 'at <seconds> click'", line);
-        return false;
-    }
     if (!ReadEventLine(words, event, what)) {
         error = LineError(number_, what, line);
         return false;

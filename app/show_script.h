@@ -62,6 +62,9 @@ public:
     void Finish();
 
 private:
+    // 'at SECONDS ACTION ...': one launch or click.
+    bool AddEvent(const std::vector<std::string>& words, const std::string& line, std::string& error);
+
     RenderScript& script_;
     int number_ = 0;
 };
