@@ -2,6 +2,12 @@
 // Photosensitive flashes in rendered frames, counted as WCAG 2.3.1 reads them: per pixel, opposing
 // changes of relative luminance (general flashes) and of saturated red (red flashes), a pair of them a
 // flash, gathered over every one-second window and over the area of the frame they cover.
+//
+// The reading: a transition is a move of the threshold or more from the pixel's last extreme against
+// its last direction (luminance of linear sRGB: 0.1, the darker side below 0.8; red: (R - G - B) x 320
+// of the linear channels, clamped at 0, by more than 20, the redder side with R / (R + G + B) >= 0.8).
+// A second's count over an area is the most flashes that many pixels, anywhere in the frame, each
+// reach in that second.
 #pragma once
 
 #include <cstddef>
