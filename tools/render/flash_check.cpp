@@ -120,6 +120,8 @@ FlashWorst FlashCounter::Worst(const int* histogram, double area, double time, F
 void FlashCounter::AddFrame(const std::uint8_t* pixels, std::ptrdiff_t pitch, double time)
 {
     const std::array<float, 256>& linear = LinearLevels();
+    // A red change must exceed 20; a luminance change may equal its tenth.
+    const float redThreshold = std::nextafter(kRedChange, 2.0f * kRedChange);
     int generalFlashes[kFlashCountCap + 1] = {};
     int redFlashes[kFlashCountCap + 1] = {};
     for (int y = 0; y < height; ++y) {
@@ -151,7 +153,7 @@ void FlashCounter::AddFrame(const std::uint8_t* pixels, std::ptrdiff_t pitch, do
 
             // The redder side of a red transition must be saturated red.
             const bool wasRed = tint.extremeRed;
-            const int turn = Follow(tint, redness, kRedChange, from);
+            const int turn = Follow(tint, redness, redThreshold, from);
             if ((turn > 0 && saturated) || (turn < 0 && wasRed)) {
                 Push(tint);
             }
