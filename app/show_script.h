@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@ constexpr double kMaxFrames = 100000;
 // Launches and clicks in one frame, and in a whole script.
 constexpr int kMaxLaunchesPerFrame = 1000;
 constexpr int kMaxEvents = 10000;
-// A show file is read whole; larger ones are refused.
+// Larger show files are refused.
 constexpr std::uintmax_t kMaxShowFileBytes = 4u << 20;
 // Launch and burst points stay within this distance of the origin on each axis.
 constexpr double kMaxCoordinate = 1000.0;
@@ -35,6 +36,8 @@ struct ScriptEvent {
 
     Kind kind = Kind::Click;
     float time = 0.0f;
+    // The time in whole microseconds, as written: the frame an event falls in is counted from it.
+    std::int64_t microseconds = 0;
     std::int32_t typeId = 0;
     float launch[3] = {};
     float burst[3] = {};
@@ -45,8 +48,25 @@ struct ScriptEvent {
 struct RenderScript {
     // Sorted by time; events of equal time keep their order in the text.
     std::vector<ScriptEvent> events;
-    // The text of each line, for messages.
-    std::vector<std::string> lines;
+    // The text of each line that holds an event, by line number, for messages.
+    std::map<int, std::string> lines;
+};
+
+// Reads a show line by line, keeping only its events; ParseRenderScript and LoadShowFile feed it.
+class ShowReader {
+public:
+    explicit ShowReader(RenderScript& script);
+    // The next line; false with "line N: what is wrong: '<the line>'" in error when it is malformed.
+    bool AddLine(const std::string& line, std::string& error);
+    // Sorts the events by time; call once after the last line.
+    void Finish();
+
+private:
+    // 'at SECONDS ACTION ...': one launch or click.
+    bool AddEvent(const std::vector<std::string>& words, const std::string& line, std::string& error);
+
+    RenderScript& script_;
+    int number_ = 0;
 };
 
 // Parses the script text. On a malformed line returns false with
@@ -58,6 +78,14 @@ bool ParseRenderScript(const std::string& text, RenderScript& script, std::strin
 bool CheckRenderScript(const RenderScript& script, double step, const std::function<bool(int)>& isKnownType,
                        std::string& error);
 
+// The frame of step seconds before which an event is dispatched, the same in the window and the
+// renderer: both time and step rounded to whole microseconds, so 0.01 s is frame 1 of 0.01 s steps.
+long long ScriptEventFrame(const ScriptEvent& event, double step);
+
+// A word of a show file or an argument as a message quotes it: cut when long, with control bytes and
+// broken UTF-8 written as \xNN so that nothing reaches the terminal raw.
+std::string QuotedWord(const std::string& word);
+
 // Reads a whole word as a finite number ("1.5", "-2", "1e3"); false for anything else ("0x10", "nan").
 bool ReadScriptNumber(const std::string& word, double& value);
 
@@ -67,7 +95,8 @@ bool ReadShowText(const std::string& text, const FireworkTypeRegistry& kinds, do
                   std::string& error);
 
 // Reads, parses and checks a show file against the registered kinds, as a show with frames of step
-// seconds plays it. Errors: "PATH: cannot read it" or "PATH: line N: what is wrong: '<the line>'".
+// seconds plays it; the file is read a line at a time and a byte-order mark is skipped. Errors:
+// "PATH: cannot read it" or "PATH: line N: what is wrong: '<the line>'".
 bool LoadShowFile(const std::string& path, const FireworkTypeRegistry& kinds, double step, RenderScript& script,
                   std::string& error);
 

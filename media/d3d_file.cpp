@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <new>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -334,7 +335,10 @@ void NoteSceneFailure(const char* path, HRESULT result)
         NoteLoadFailure(LoadFailureKind::Missing, path, "not found", "X file");
     } else if (type != std::filesystem::file_type::regular || result == DXFILEERR_FILENOTFOUND ||
                why.rfind("cannot be read", 0) == 0) {
-        NoteLoadFailure(LoadFailureKind::Unreadable, path, why, "X file");
+        // The wording adds "cannot be read" itself: the reader's reason alone, once.
+        constexpr std::string_view prefix = "cannot be read: ";
+        NoteLoadFailure(LoadFailureKind::Unreadable, path,
+                        why.rfind(prefix, 0) == 0 ? why.substr(prefix.size()) : why, "X file");
     } else {
         NoteLoadFailure(LoadFailureKind::BadData, path, why, "X file");
     }

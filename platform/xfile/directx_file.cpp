@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file object: registered templates, and opening files from disk or memory for enumeration.
 #include "platform/xfile/dxfile.h"
+#include "platform/xfile/file_header.h"
 #include "platform/xfile/file_objects.h"
 #include "platform/xfile/read_failure.h"
 #include "platform/xfile/xfile_limits.h"
@@ -27,9 +28,11 @@ HRESULT ReadWholeFile(const char* path, std::string& contents)
         return DXFILEERR_FILENOTFOUND;
     }
     if (type != std::filesystem::file_type::regular) {
-        NoteFailureDetail(std::string("cannot be read: ") + (type == std::filesystem::file_type::directory
-                                                                 ? "a folder, not a file"
-                                                                 : "not a regular file"));
+        // A path that cannot be followed (a loop of links, a folder without access) says why.
+        NoteFailureDetail(std::string("cannot be read: ") +
+                          (type == std::filesystem::file_type::directory ? "a folder, not a file"
+                           : statusError                                  ? statusError.message()
+                                                                          : "not a regular file"));
         return DXFILEERR_BADFILE;
     }
     std::FILE* file = std::fopen(path, "rb");
@@ -51,6 +54,12 @@ HRESULT ReadWholeFile(const char* path, std::string& contents)
                 break;
             }
             contents.append(chunk, read);
+            // A file that is no X file is refused on its header, before the rest is read.
+            FileHeader header;
+            if (contents.size() == read && read >= kFileHeaderBytes &&
+                FAILED(hr = ReadFileHeader(contents, header))) {
+                break;
+            }
             if (read < sizeof chunk) {
                 if (std::ferror(file)) {
                     NoteFailureDetail(std::string("cannot be read: ") + std::strerror(errno));

@@ -96,6 +96,11 @@ TEST_F(MediaFailureTest, ScenesNameTheFileAndTheReason)
     EXPECT_EQ(LoadScene("sea.x"), DXFILEERR_NOTEMPLATE);
     EXPECT_EQ(MediaFailureText(), "cannot load " + (work.path / "sea.x").string() +
                                       ": not a valid X file (unknown template 'Spline' at line 3)");
+
+    // A link to itself: the one reason, said once.
+    std::filesystem::create_symlink("loop.x", work.path / "loop.x");
+    EXPECT_EQ(LoadScene("loop.x"), DXFILEERR_BADFILE);
+    EXPECT_EQ(MediaFailureText(), "cannot load loop.x: cannot be read (Too many levels of symbolic links)");
 }
 
 TEST_F(MediaFailureTest, ExportersFilesLoadPlainAndCompressed)

@@ -4,8 +4,30 @@
 
 #include <stb_image_write.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <vector>
+
+namespace {
+
+// The PNG's bytes as the encoder hands them over, written with every write checked.
+struct PngFile {
+    std::FILE* file = nullptr;
+    int failure = 0;
+};
+
+extern "C" void WritePngBytes(void* context, void* data, int size)
+{
+    auto* png = static_cast<PngFile*>(context);
+    if (png->failure == 0 && std::fwrite(data, 1, static_cast<std::size_t>(size), png->file) !=
+                                 static_cast<std::size_t>(size)) {
+        png->failure = errno != 0 ? errno : EIO;
+    }
+}
+
+} // namespace
 
 BackBufferLock::BackBufferLock(IDirect3DDevice8* device)
 {
@@ -64,9 +86,24 @@ bool WriteBackBufferPng(IDirect3DDevice8* device, const std::string& path, std::
             }
         }
     }
-    if (stbi_write_png(path.c_str(), static_cast<int>(width), static_cast<int>(height), 3, rgb.data(),
-                       static_cast<int>(width) * 3) == 0) {
-        error = "cannot write " + path;
+    // stb's own file writer ignores failed writes: a full disk would leave empty frames behind.
+    PngFile png;
+    png.file = std::fopen(path.c_str(), "wb");
+    if (png.file == nullptr) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    errno = 0;
+    const int encoded = stbi_write_png_to_func(WritePngBytes, &png, static_cast<int>(width), static_cast<int>(height),
+                                               3, rgb.data(), static_cast<int>(width) * 3);
+    if (std::fflush(png.file) != 0 && png.failure == 0) {
+        png.failure = errno;
+    }
+    if (std::fclose(png.file) != 0 && png.failure == 0) {
+        png.failure = errno;
+    }
+    if (encoded == 0 || png.failure != 0) {
+        error = "cannot write " + path + ": " + (png.failure != 0 ? std::strerror(png.failure) : "the encoder failed");
         return false;
     }
     return true;

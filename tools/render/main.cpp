@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include "app/launch_handlers.h"
 #include "app/show_script.h"
 #include "media/media_lookup.h"
+#include "tools/render/flash_check.h"
 #include "tools/render/frame_writer.h"
 #include "tools/render/offline_show.h"
 #include "tools/render/render_options.h"
@@ -147,6 +149,10 @@ int main(int argc, char** argv)
         std::fputs(RenderHelpText().c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("fireworks-render %s\n", FIREWORKS_VERSION);
+        return 0;
+    }
     RenderScript script;
     std::string error;
     FireworkTypeRegistry known;
@@ -170,12 +176,17 @@ int main(int argc, char** argv)
                      seconds, options.step, frameCount, kMaxFrames);
         return 1;
     }
+    if (frameCount < 1.0) {
+        std::fprintf(stderr, "fireworks-render: --seconds %g is less than one frame of %g s\n", seconds, options.step);
+        return 1;
+    }
     const int frames = static_cast<int>(frameCount);
+    const int every = options.writeFrames ? options.every : 0;
 
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path out = fs::absolute(options.out, ec);
-    if (options.every > 0 && (ec || (fs::create_directories(out, ec), ec))) {
+    if (every > 0 && (ec || (fs::create_directories(out, ec), ec))) {
         std::fprintf(stderr, "fireworks-render: cannot make the folder %s\n", options.out.c_str());
         return 1;
     }
@@ -209,6 +220,11 @@ int main(int argc, char** argv)
     if (recording) {
         show.SetLaunchSounds(&track.Sounds());
     }
+    // Only when asked: it reads every frame back.
+    std::unique_ptr<FlashCounter> flashes;
+    if (options.flashCheck) {
+        flashes = std::make_unique<FlashCounter>(options.show.width, options.show.height, 1.0 / options.step);
+    }
     // After the device is open, so that these handlers are the ones in force.
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
@@ -230,7 +246,7 @@ int main(int argc, char** argv)
         if (recording) {
             track.LaunchAt(time - options.step, ListenerFromView(show.View()));
         }
-        for (; next < script.events.size() && script.events[next].time < time; ++next) {
+        for (; next < script.events.size() && ScriptEventFrame(script.events[next], options.step) <= frame; ++next) {
             const ScriptEvent& event = script.events[next];
             if (event.kind == ScriptEvent::Kind::Click) {
                 show.Click();
@@ -261,7 +277,16 @@ int main(int argc, char** argv)
             part.draws += counts.draws;
             part.uploadedBytes += counts.uploadedBytes;
         }
-        if (options.every > 0 && (frame + 1) % options.every == 0) {
+        if (flashes) {
+            const BackBufferLock picture(show.Device());
+            if (!picture.Ok(error)) {
+                progress.Clear();
+                std::fprintf(stderr, "fireworks-render: %s\n", error.c_str());
+                return 1;
+            }
+            flashes->AddFrame(picture.Row(0), picture.Pitch(), time);
+        }
+        if (every > 0 && (frame + 1) % every == 0) {
             char name[32];
             std::snprintf(name, sizeof(name), "frame_%05d.png", frame + 1);
             if (!WriteBackBufferPng(show.Device(), (out / name).string(), error)) {
@@ -298,6 +323,9 @@ int main(int argc, char** argv)
     std::printf("\n");
     if (options.measure) {
         PrintMeasurement(before, after, drawSeconds);
+    }
+    if (flashes) {
+        std::fputs(FlashReportText(flashes->Report()).c_str(), stdout);
     }
     // The shell's convention for a program ended by a signal.
     return StopSignal != 0 ? 128 + StopSignal : 0;

@@ -102,8 +102,11 @@ bool OfflineShow::Open(const OfflineShowOptions& options, std::string& error)
     EffectsRestoreDeviceResources();
 
     // The orbit camera at its start: from (0, 5, 6) toward the launch site's bursts at (0, 3, 0).
-    const D3DXVECTOR3 eye(0.0f, 5.0f, 6.0f);
-    const D3DXVECTOR3 at(0.0f, 3.0f, 0.0f);
+    // The wide view stands back on the same side: the shore's sites span x -3 to 3 at z 1, bursts
+    // reach x +-4 and 5 up, and a shell's stars spread about 2 further.
+    const bool wide = options.camera == RenderCamera::Wide;
+    const D3DXVECTOR3 eye = wide ? D3DXVECTOR3(0.0f, 4.5f, 15.0f) : D3DXVECTOR3(0.0f, 5.0f, 6.0f);
+    const D3DXVECTOR3 at = wide ? D3DXVECTOR3(0.0f, 3.5f, 1.0f) : D3DXVECTOR3(0.0f, 3.0f, 0.0f);
     const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);
     SetEffectView(view);

@@ -10,13 +10,22 @@
 #include "media/d3d_file.h"
 #include "platform/d3d8/d3d8.h"
 
+// Where the render looks from: the orbit's start, as the show's own camera, or a fixed wide view
+// that keeps a finale from every shore site in frame.
+enum class RenderCamera { Orbit, Wide };
+
+// The picture's size when none is asked for.
+constexpr int kDefaultRenderWidth = 640;
+constexpr int kDefaultRenderHeight = 480;
+
 struct OfflineShowOptions {
-    int width = 640;
-    int height = 480;
+    int width = kDefaultRenderWidth;
+    int height = kDefaultRenderHeight;
     bool software = false;
     bool sea = true;
     // The flash sprites' flicker either way, as a fraction of their intensity; the full 0.1 by default.
     double flicker = 0.1;
+    RenderCamera camera = RenderCamera::Orbit;
 };
 
 class OfflineShow {

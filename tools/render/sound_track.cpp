@@ -2,7 +2,9 @@
 // Mixing the render's sound track frame by frame and writing it out.
 #include "tools/render/sound_track.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 
 #include "sound/wav_file.h"
@@ -36,11 +38,12 @@ void SoundTrack::MixTo(double time)
 bool SoundTrack::WriteWav(const std::string& path, std::string& error) const
 {
     const std::vector<std::uint8_t> bytes = EncodeWav16(all, 2, SoundSampleRate);
+    errno = 0;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     file.close();
     if (!file) {
-        error = "cannot write " + path;
+        error = "cannot write " + path + ": " + std::strerror(errno != 0 ? errno : EIO);
         return false;
     }
     return true;

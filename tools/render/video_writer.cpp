@@ -32,6 +32,8 @@ struct VideoWriter::State {
     // Sound waiting for a whole encoder frame, interleaved stereo.
     std::vector<float> pending;
     bool headerWritten = false;
+    // Named in every message about writing the file.
+    std::string path;
 
     ~State()
     {
@@ -90,6 +92,15 @@ bool Drain(AVFormatContext* format, AVCodecContext* codec, AVStream* stream, AVF
     return true;
 }
 
+// A failure to encode or write names the file, as every write of the renderer does.
+bool Named(bool ok, const std::string& path, std::string& error)
+{
+    if (!ok) {
+        error = "cannot write " + path + ": " + error;
+    }
+    return ok;
+}
+
 bool EndsWith(const std::string& text, const char* end)
 {
     const std::string tail(end);
@@ -105,6 +116,7 @@ bool VideoWriter::Open(const std::string& path, int width, int height, int frame
 {
     state = std::make_unique<State>();
     State& s = *state;
+    s.path = path;
     const bool webm = EndsWith(path, ".webm");
     if (!webm && !EndsWith(path, ".mp4")) {
         error = "--video wants a file ending in .mp4 or .webm";
@@ -131,6 +143,11 @@ bool VideoWriter::Open(const std::string& path, int width, int height, int frame
     s.video->pix_fmt = AV_PIX_FMT_YUV420P;
     s.video->gop_size = framesPerSecond;
     s.video->bit_rate = static_cast<std::int64_t>(width) * height * 4;
+    // Tagged as what the conversion below makes: BT.709 colours in the limited range.
+    s.video->color_primaries = AVCOL_PRI_BT709;
+    s.video->color_trc = AVCOL_TRC_BT709;
+    s.video->colorspace = AVCOL_SPC_BT709;
+    s.video->color_range = AVCOL_RANGE_MPEG;
     if (webm) {
         av_opt_set(s.video->priv_data, "deadline", "realtime", 0);
         av_opt_set_int(s.video->priv_data, "cpu-used", 8, 0);
@@ -177,8 +194,15 @@ bool VideoWriter::Open(const std::string& path, int width, int height, int frame
         error = Describe(("cannot write " + path).c_str(), code);
         return false;
     }
-    if ((code = avformat_write_header(s.format, nullptr)) < 0) {
-        error = Describe("the file header", code);
+    // An MP4's index goes to the front once it is written, so that a player can start before the end.
+    AVDictionary* muxing = nullptr;
+    if (!webm) {
+        av_dict_set(&muxing, "movflags", "+faststart", 0);
+    }
+    code = avformat_write_header(s.format, &muxing);
+    av_dict_free(&muxing);
+    if (code < 0) {
+        error = Describe(("cannot write " + path).c_str(), code);
         return false;
     }
     s.headerWritten = true;
@@ -203,6 +227,9 @@ bool VideoWriter::Open(const std::string& path, int width, int height, int frame
         error = "no colour conversion to YUV";
         return false;
     }
+    // Full-range RGB to BT.709 limited-range YUV, as the stream is tagged.
+    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+    sws_setColorspaceDetails(s.scale, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
     return true;
 }
 
@@ -233,7 +260,7 @@ bool VideoWriter::AddFrame(IDirect3DDevice8* device, std::string& error)
         return false;
     }
     s.picture->pts = s.frameIndex++;
-    return Drain(s.format, s.video, s.videoStream, s.picture, s.packet, error);
+    return Named(Drain(s.format, s.video, s.videoStream, s.picture, s.packet, error), s.path, error);
 }
 
 bool VideoWriter::AddSound(const float* stereo, int frames, std::string& error)
@@ -269,7 +296,7 @@ bool VideoWriter::AddSound(const float* stereo, int frames, std::string& error)
         s.sound->pts = s.soundIndex;
         s.soundIndex += size;
         used += 2 * static_cast<std::size_t>(size);
-        if (!Drain(s.format, s.audio, s.audioStream, s.sound, s.packet, error)) {
+        if (!Named(Drain(s.format, s.audio, s.audioStream, s.sound, s.packet, error), s.path, error)) {
             return false;
         }
     }
@@ -291,12 +318,18 @@ bool VideoWriter::Close(std::string& error)
             return false;
         }
     }
-    const bool ok = Drain(s.format, s.video, s.videoStream, nullptr, s.packet, error) &&
-                    Drain(s.format, s.audio, s.audioStream, nullptr, s.packet, error);
-    const int code = av_write_trailer(s.format);
+    bool ok = Named(Drain(s.format, s.video, s.videoStream, nullptr, s.packet, error) &&
+                        Drain(s.format, s.audio, s.audioStream, nullptr, s.packet, error),
+                    s.path, error);
+    int code = av_write_trailer(s.format);
     s.headerWritten = false;
-    if (ok && code < 0) {
-        error = Describe("the file's index", code);
+    // Writes are buffered: a full disk may show only in the stream's error or when it is closed.
+    if (code >= 0 && s.format->pb->error < 0) {
+        code = s.format->pb->error;
+    }
+    const int closed = avio_closep(&s.format->pb);
+    if (ok && (code < 0 || closed < 0)) {
+        error = Describe(("cannot write " + s.path).c_str(), code < 0 ? code : closed);
         return false;
     }
     return ok;

@@ -29,7 +29,15 @@ expect() {
 printf 'at 1.0\n' > "$work/no_action.txt"
 printf 'at 3000 click\n' > "$work/long.txt"
 printf 'at 1 launch 5050 0 0 0 0 4 0\n' > "$work/unknown.txt"
-expect 1 "--seconds wants a number from 0 to 3600, not '1e30'" --seconds 1e30
+expect 1 "--seconds wants a number from 0.001 to 3600, not '1e30'" --seconds 1e30
+expect 1 "--seconds wants a number from 0.001 to 3600, not '0'" --seconds 0
+expect 1 "--seconds 0.001 is less than one frame of 0.01 s" --seconds 0.001
+expect 2 "--video wants a value, not an empty word" --video ''
+expect 1 "--audio writes a WAV file" --audio "$work/track.mp3"
+expect 2 "--out is given more than once" --out a --out b
+expect 0 "fireworks-render 1.0.0" --version
+printf '\xEF\xBB\xBFat 0.5 click\n' > "$work/marked.show"
+expect 0 "50 frames" --script "$work/marked.show" --seconds 0.5 --every 0 --media "$media" --size 64x48
 expect 1 "--step wants a number from 0.001 to 1, not '0'" --step 0
 expect 1 "no_action.txt: line 1: missing the action after the time (launch or click): 'at 1.0'" \
     --script "$work/no_action.txt"
@@ -48,7 +56,26 @@ expect 1 "cannot load Light.bmp: not a valid image (" --media "$work/media" --ev
 cp "$media"/Light.bmp "$work/media/"
 printf 'xof 0303txt 0032\nFrame Sea {\n Spline { 1; }\n}\n' > "$work/media/sea.x"
 expect 1 "sea.x: not a valid X file (unknown template 'Spline' at line 3)" --media "$work/media" --every 0
+# Junk larger than the reader's limit is refused on its header, not read whole.
+printf 'junk' > "$work/media/sea.x"
+truncate -s 300M "$work/media/sea.x"
+expect 1 "sea.x: not a valid X file (not an X file)" --media "$work/media" --every 0
+rm "$work/media/sea.x"
 
+# Every write is checked: a frame, the sound track and the video on a full disk name the file.
+ln -s /dev/full "$work/full.wav"
+expect 1 "cannot write $work/full.wav: No space left on device" --media "$media" --every 0 --size 64x48 \
+    --seconds 0.2 --audio "$work/full.wav"
+if mkdir -p "$work/small" && mount -t tmpfs -o size=16k tmpfs "$work/small" 2>/dev/null; then
+    expect 1 "cannot write $work/small/frame_" --media "$media" --out "$work/small" --every 1 --size 320x240 \
+        --seconds 1
+    rm -f "$work/small"/*
+    expect 1 "cannot write $work/small/show.mp4" --media "$media" --size 320x240 --seconds 2 \
+        --video "$work/small/show.mp4"
+    umount "$work/small"
+else
+    echo "skipped: the full-disk cases need a tmpfs mount (run as root)"
+fi
 # A long render stopped by each signal once it has written a few frames.
 for signal in TERM INT; do
     frames="$work/frames_$signal"
@@ -69,6 +96,18 @@ for signal in TERM INT; do
         failures=$((failures + 1))
     fi
 done
+
+# The ten bursts at 2 s, with the full flicker, fail the flash check in the second they start.
+scenes="$(dirname "$0")/../../../tools/render/scenes"
+output="$(timeout 120 "$render" --media "$media" --script "$scenes/ten_bursts.txt" --size 160x120 --every 0 \
+    --flash-check 2>&1)"
+status=$?
+if [ "$status" -ne 0 ] || ! grep -q "): FAILS;" <<< "$output" ||
+    ! grep -Eq "general flashes: [4-8].* from (1\.9|2\.)[0-9]* to" <<< "$output"; then
+    echo "FAIL: the flash check of ten_bursts gave $status and:" >&2
+    echo "$output" >&2
+    failures=$((failures + 1))
+fi
 
 # On a terminal, a progress line; into a pipe, none.
 output="$(timeout 60 script -qec "'$render' --media '$media' --every 0 --size 64x48 --seconds 0.5" /dev/null)"

@@ -56,6 +56,13 @@ TEST(RenderOptionsTest, BadValuesAndUnknownOptionsAreNamed)
         {{"--measure-from", "nan"}, "--measure-from", 1},
         {{"--every", "2.5"}, "--every", 1},
         {{"--every", "-1"}, "--every", 1},
+        {{"--out", "a", "--out", "b"}, "--out is given more than once", 2},
+        {{"--bare=yes"}, "--bare takes no value", 2},
+        {{"frames"}, "unexpected 'frames'", 2},
+        {{"--video", ""}, "--video wants a value", 2},
+        {{"--seconds", "0"}, "--seconds", 1},
+        {{"--audio", "track.mp3"}, "ending in .wav", 1},
+        {{"--camera", "top"}, "--camera wants orbit or wide", 1},
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv{"fireworks-render"};
@@ -63,5 +70,26 @@ TEST(RenderOptionsTest, BadValuesAndUnknownOptionsAreNamed)
         const RenderOptions options = ParseRenderOptions(static_cast<int>(argv.size()), argv.data());
         EXPECT_NE(options.error.find(c.named), std::string::npos) << c.args[0] << ": " << options.error;
         EXPECT_EQ(options.exitCode, c.exitCode) << c.args[0];
+        // In the program's words, never the option library's.
+        EXPECT_EQ(options.error.find("required"), std::string::npos) << options.error;
+        EXPECT_EQ(options.error.find("not expected"), std::string::npos) << options.error;
     }
+}
+
+TEST(RenderOptionsTest, AVideoAloneIsOneFileAt25FramesASecond)
+{
+    const RenderOptions alone = Parse({"--video", "show.mp4"});
+    ASSERT_TRUE(alone.error.empty()) << alone.error;
+    EXPECT_EQ(alone.step, 0.04);
+    EXPECT_FALSE(alone.writeFrames);
+    EXPECT_EQ(alone.show.camera, RenderCamera::Orbit);
+    const RenderOptions asked = Parse({"--video", "show.webm", "--out", "f", "--step", "0.02", "--camera", "wide"});
+    ASSERT_TRUE(asked.error.empty()) << asked.error;
+    EXPECT_EQ(asked.step, 0.02);
+    EXPECT_TRUE(asked.writeFrames);
+    EXPECT_EQ(asked.show.camera, RenderCamera::Wide);
+    EXPECT_TRUE(Parse({"--video", "show.mp4", "--every", "5"}).writeFrames);
+    EXPECT_TRUE(Parse({}).writeFrames);
+    EXPECT_FALSE(Parse({"--every", "0"}).writeFrames);
+    EXPECT_TRUE(Parse({"--version"}).version);
 }

@@ -247,6 +247,57 @@ TEST(OfflineShow, ABurstLightsTheSkyAndTheSeaWithTheGeneratedMedia)
     std::filesystem::current_path(previous);
 }
 
+// The brightest pixel on the frame's border (two pixels deep) over a finale from every shore site:
+// shells bursting 5 up and a unit out past the outermost sites, followed until their stars fade.
+int FinaleBorderBrightness(RenderCamera camera)
+{
+    OfflineShowOptions options;
+    options.width = 160;
+    options.height = 120;
+    options.sea = false;
+    options.camera = camera;
+    OfflineShow show;
+    std::string error;
+    if (!show.Open(options, error)) {
+        ADD_FAILURE() << error;
+        return -1;
+    }
+    const int kinds[] = {1002, 2005, 3000, 4006, 5001, 6009, 5003};
+    for (int site = 0; site < 7; ++site) {
+        const float x = static_cast<float>(site - 3);
+        const float launch[3] = {x, 0.0f, 1.0f};
+        const float burst[3] = {x + (x < 0.0f ? -1.0f : x > 0.0f ? 1.0f : 0.0f), 5.0f, site % 2 == 0 ? 0.0f : 2.0f};
+        show.Launch(kinds[site], launch, burst);
+    }
+    int brightest = 0;
+    for (int frame = 1; frame <= 700; ++frame) {
+        show.Frame(0.01f * static_cast<float>(frame), 0.01f, false);
+        if (frame % 5 != 0) {
+            continue;
+        }
+        const Pixels pixels = ReadBack(show.Device());
+        for (UINT y = 0; y < pixels.height; ++y) {
+            for (UINT x = 0; x < pixels.width; ++x) {
+                if (x < 2 || y < 2 || x + 2 >= pixels.width || y + 2 >= pixels.height) {
+                    brightest = std::max(brightest, Brightness(pixels.At(x, y)));
+                }
+            }
+        }
+    }
+    show.Close();
+    return brightest;
+}
+
+TEST(OfflineShow, TheWideCameraKeepsAFinaleInFrame)
+{
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(FIREWORKS_BIN_DIR);
+    // The orbit's close view loses the outer bursts past its edges; the wide one keeps them all.
+    EXPECT_GT(FinaleBorderBrightness(RenderCamera::Orbit), 150);
+    EXPECT_LT(FinaleBorderBrightness(RenderCamera::Wide), 40);
+    std::filesystem::current_path(previous);
+}
+
 // A show without the sea after one empty frame, which leaves the view and the additive states of the
 // effect passes in place, with the quad buffer as the stream: for drawing billboards or a sea by hand.
 class DrawingWithoutTheSea : public ::testing::Test {

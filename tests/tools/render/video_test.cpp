@@ -3,6 +3,7 @@
 // video against the PNG of the same time, and the first burst heard when it should be.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -171,4 +172,35 @@ TEST_F(VideoTest, TheFirstBurstIsHeardAfterItsClimbAndItsDistance)
     std::vector<float> decoded(bytes.size() / sizeof(float));
     std::memcpy(decoded.data(), bytes.data(), decoded.size() * sizeof(float));
     ExpectOnset(decoded, FirstBurstHeard() - Step, "the video's track");
+}
+
+TEST_F(VideoTest, AVideoAloneIsOneTaggedFastStartFileAt25FramesASecond)
+{
+    const fs::path alone = work / "alone";
+    fs::create_directories(alone);
+    const CommandResult made = Tool("cd '" + alone.string() + "' && '" + FIREWORKS_RENDER +
+                                    "' --size 160x120 --seconds 1 --video alone.mp4");
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    // No PNG frames beside it.
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(alone)) {
+        names.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"alone.mp4"});
+    const CommandResult probe = Tool("ffprobe -v error -select_streams v -show_entries "
+                                     "stream=r_frame_rate,color_range,color_space,color_transfer,color_primaries "
+                                     "-of default=nw=1 '" + (alone / "alone.mp4").string() + "'");
+    ASSERT_EQ(probe.exitCode, 0) << probe.output;
+    for (const char* tag : {"r_frame_rate=25/1", "color_range=tv", "color_space=bt709", "color_transfer=bt709",
+                            "color_primaries=bt709"}) {
+        EXPECT_NE(probe.output.find(tag), std::string::npos) << tag << " in " << probe.output;
+    }
+    // The index before the pictures, so that playing can start before the whole file is there.
+    const std::vector<std::uint8_t> bytes = ReadAll(alone / "alone.mp4");
+    const std::size_t shown = std::min<std::size_t>(bytes.size(), 4096);
+    const std::string head(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(shown));
+    const std::size_t moov = head.find("moov");
+    ASSERT_NE(moov, std::string::npos);
+    const std::size_t mdat = head.find("mdat");
+    EXPECT_TRUE(mdat == std::string::npos || moov < mdat);
 }
