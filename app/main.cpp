@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The process entry of the show: its options, a clear word when no display can be opened or a show
 // file is bad, and otherwise the show until its window closes.
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -21,25 +22,38 @@
 
 namespace {
 
-// SIGTERM ends the show as closing its window does. The signal is blocked in every thread and taken
-// by one waiting thread, which posts WM_CLOSE: no work happens in a signal handler.
-void CloseOnTerminate(ShowApp& show)
+// The signal that ended the show (0: none); read by main for the exit code.
+std::atomic<int> endingSignal{0};
+
+// SIGINT, SIGTERM and SIGHUP end the show as closing its window does. They are blocked in every
+// thread (so called before any other thread starts) and taken by one waiting thread, which posts
+// WM_CLOSE: no work happens in a signal handler.
+void CloseOnTermination(ShowApp& show)
 {
     sigset_t signals;
     sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::thread([&show, signals] {
         int signal = 0;
         if (sigwait(&signals, &signal) != 0) {
             return;
         }
-        // The window may still be opening.
+        endingSignal.store(signal);
+        const int code = signal == SIGINT ? 130 : 0;
+        // The window may still be opening; a start that fails ends the process by itself.
         HWND window = nullptr;
         while ((window = show.openedWindow.load()) == nullptr) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         PostMessageA(window, WM_CLOSE, 0, 0);
+        // A window thread held by a modal box cannot close: end without it rather than never.
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        std::fprintf(stderr, "fireworks: ended by signal %d without closing the window\n", signal);
+        std::fflush(stderr);
+        std::_Exit(code);
     }).detach();
 }
 
@@ -72,6 +86,9 @@ int main(int argc, char** argv)
         }
         show.PlayShow(std::move(script), options.loop);
     }
+    // Before any other thread starts (the display's included), so that all of them inherit the
+    // blocked signals.
+    CloseOnTermination(show);
     if (!DisplayAvailable()) {
         std::fputs("fireworks: no display can be opened here; fireworks-render draws the show to image files "
                    "without one.\n",
@@ -80,8 +97,6 @@ int main(int argc, char** argv)
     }
     EnterMediaFolder();
     if (options.windowId != 0) {
-        // Before any other thread starts, so that all of them inherit the blocked signal.
-        CloseOnTerminate(show);
         show.DrawIntoWindow(options.windowId);
     }
     if (options.automatic) {
@@ -103,5 +118,10 @@ int main(int argc, char** argv)
     if (options.fullScreen) {
         show.StartFullScreen();
     }
-    return RunApplication(show, ProgramInstance());
+    const int code = RunApplication(show, ProgramInstance());
+    // A close asked for by a signal: 130 for SIGINT, as shells report an interrupted program.
+    if (code == 0 && endingSignal.load() == SIGINT) {
+        return 130;
+    }
+    return code;
 }

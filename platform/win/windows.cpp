@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Window classes and windows over SDL: creation, styles, geometry, the default window procedure.
 #include "platform/d3d8/gl/gl_context.h"
+#include "platform/win/display_loss.h"
 #include "platform/win/native_window.h"
 #include "platform/win/sdl_window_handle.h"
 #include "platform/win/window_geometry.h"
@@ -154,6 +155,7 @@ bool EnsureVideo()
     // Characters come from TranslateMessage, not from SDL's text input.
     SDL_EventState(SDL_TEXTINPUT, SDL_DISABLE);
     SDL_EventState(SDL_TEXTEDITING, SDL_DISABLE);
+    EndProcessWhenDisplayIsLost();
     return true;
 }
 
