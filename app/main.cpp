@@ -18,6 +18,7 @@
 #include "framework/app_entry.h"
 #include "media/media_lookup.h"
 #include "platform/win/display_probe.h"
+#include "platform/win/native_window.h"
 #include "resources/program_resources.h"
 
 namespace {
@@ -66,6 +67,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "fireworks: %s\n", options.error.c_str());
         return 2;
     }
+    for (const std::string& warning : options.warnings) {
+        std::fprintf(stderr, "fireworks: %s\n", warning.c_str());
+    }
     if (options.help) {
         std::fputs(ProgramHelpText(), stdout);
         return 0;
@@ -98,7 +102,18 @@ int main(int argc, char** argv)
     EnterMediaFolder();
     if (options.windowId != 0) {
         show.DrawIntoWindow(options.windowId);
+    } else if (options.root) {
+        show.DrawIntoWindow(NativeRootWindow());
     }
+    if (options.screensaver) {
+        show.frameRateShown = options.showFrameRate;
+        // Screensavers leave the machine its cores: 50 frames a second at most unless --delay says.
+        show.frameTime = 1.0f / 50.0f;
+    }
+    if (options.delayMicroseconds >= 0) {
+        show.frameTime = static_cast<float>(options.delayMicroseconds) / 1e6f;
+    }
+    show.launchRate = options.launchRate;
     if (options.automatic) {
         show.EnableAutoShow();
     }

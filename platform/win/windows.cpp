@@ -249,11 +249,12 @@ HWND AdoptNativeWindowA(std::uint64_t nativeWindow, LPCSTR className)
     }
     SetGlContextAttributes();
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
-    SDL_Window* sdl =
-        SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(nativeWindow)));
+    const std::uint64_t drawn = NativeDrawingWindow(nativeWindow);
+    SDL_Window* sdl = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(drawn)));
     if (sdl == nullptr) {
         return nullptr;
     }
+    FollowNativeWindowSize(sdl);
     auto record = std::make_unique<WindowRecord>();
     record->sdl = sdl;
     record->procedure = windowClass->procedure;

@@ -84,7 +84,7 @@ TEST(ProgramOptionsTest, BadValuesAndUnknownOptionsAreNamed)
         {{"--window-id", "-5"}, nullptr, "--window-id"},
         {{}, "window", "XSCREENSAVER_WINDOW"},
         {{"--loop"}, nullptr, "--loop"},
-        {{"-root"}, nullptr, "-root"},
+        {{"-mono"}, nullptr, "-mono"},
         {{"--show"}, nullptr, "--show"},
         {{"--show", ""}, nullptr, "--show"},
         {{"--fullscreen", "--size", "800x600"}, nullptr, "--fullscreen"},
