@@ -106,6 +106,8 @@ int main(int argc, char** argv)
         show.DrawIntoWindow(NativeRootWindow());
     }
     if (options.screensaver) {
+        // Nobody can answer a box over a screensaver: a failure is one line and exit code 1.
+        MessageBoxesAsOneLine("fireworks");
         show.frameRateShown = options.showFrameRate;
         // Screensavers leave the machine its cores: 50 frames a second at most unless --delay says.
         show.frameTime = 1.0f / 50.0f;
