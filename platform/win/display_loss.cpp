@@ -27,8 +27,9 @@ int EndOnLostConnection(Display*)
 int EndOnXError(Display*, XErrorEvent* event)
 {
     if (event->error_code == BadWindow || event->error_code == BadDrawable) {
-        std::fprintf(stderr, "%s: the X window 0x%lx it draws into is gone; the show ends\n",
-                     program_invocation_short_name, static_cast<unsigned long>(event->resourceid));
+        // The window named is the one drawn in, perhaps a child of the host: the id would mislead.
+        std::fprintf(stderr, "%s: the X window it draws into is gone; the show ends\n",
+                     program_invocation_short_name);
     } else {
         std::fprintf(stderr, "%s: X error %d on request %d.%d; the show ends\n", program_invocation_short_name,
                      static_cast<int>(event->error_code), static_cast<int>(event->request_code),

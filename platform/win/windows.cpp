@@ -250,6 +250,9 @@ HWND AdoptNativeWindowA(std::uint64_t nativeWindow, LPCSTR className)
     SetGlContextAttributes();
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
     const std::uint64_t drawn = NativeDrawingWindow(nativeWindow);
+    if (drawn == 0) {
+        return nullptr;
+    }
     SDL_Window* sdl = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(drawn)));
     if (sdl == nullptr) {
         return nullptr;
