@@ -17,6 +17,7 @@
 #include "effects/random01.h"
 #include "framework/app_entry.h"
 #include "media/media_lookup.h"
+#include "platform/win/display_loss.h"
 #include "platform/win/display_probe.h"
 #include "platform/win/native_window.h"
 #include "resources/program_resources.h"
@@ -44,14 +45,20 @@ void CloseOnTermination(ShowApp& show)
         }
         endingSignal.store(signal);
         const int code = signal == SIGINT ? 130 : 0;
-        // The window may still be opening; a start that fails ends the process by itself.
-        HWND window = nullptr;
-        while ((window = show.openedWindow.load()) == nullptr) {
+        EndQuietlyWhenDisplayIsLost(code);
+        // The window may still be opening; a start that fails ends the process by itself. A window
+        // thread held by a modal box cannot close: after two seconds the process ends without it.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        bool posted = false;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (!posted) {
+                if (HWND window = show.openedWindow.load(); window != nullptr) {
+                    PostMessageA(window, WM_CLOSE, 0, 0);
+                    posted = true;
+                }
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        // A window thread held by a modal box cannot close: end without it rather than never.
-        std::this_thread::sleep_for(std::chrono::seconds(2));
         std::fprintf(stderr, "fireworks: ended by signal %d without closing the window\n", signal);
         std::fflush(stderr);
         std::_Exit(code);

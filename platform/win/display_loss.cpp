@@ -5,19 +5,41 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
+
+namespace {
+
+// -1 until the program is asked to end; then the exit code of a quiet end.
+std::atomic<int> quietExitCode{-1};
+
+} // namespace
+
+void EndQuietlyWhenDisplayIsLost(int exitCode)
+{
+    quietExitCode.store(exitCode);
+}
 
 #ifdef FIREWORKS_HAVE_X11
 #include <X11/Xlib.h>
 
 namespace {
 
+void EndNowIfQuiet()
+{
+    const int code = quietExitCode.load();
+    if (code >= 0) {
+        _exit(code);
+    }
+}
+
 // Called by Xlib with its display lock held: only writes and _exit, no Xlib calls.
 int EndOnLostConnection(Display*)
 {
+    EndNowIfQuiet();
     std::fprintf(stderr, "%s: the connection to the X display was lost; the show ends\n",
                  program_invocation_short_name);
     std::fflush(stderr);
@@ -26,6 +48,7 @@ int EndOnLostConnection(Display*)
 
 int EndOnXError(Display*, XErrorEvent* event)
 {
+    EndNowIfQuiet();
     if (event->error_code == BadWindow || event->error_code == BadDrawable) {
         // The window named is the one drawn in, perhaps a child of the host: the id would mislead.
         std::fprintf(stderr, "%s: the X window it draws into is gone; the show ends\n",

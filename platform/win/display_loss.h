@@ -6,3 +6,8 @@
 // is gone (a host window destroyed), ends the process at once with one line on standard error and
 // exit code 1. Xlib's own handlers would call exit() with the render thread running and abort.
 void EndProcessWhenDisplayIsLost();
+
+// Once the program has been asked to end (a signal): a display or window lost from then on ends
+// the process with this exit code and without a word. A screensaver manager destroys its window
+// right after asking the show to end.
+void EndQuietlyWhenDisplayIsLost(int exitCode);
