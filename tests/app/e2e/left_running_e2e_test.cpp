@@ -172,6 +172,23 @@ TEST_F(LeftRunningE2eTest, RootAndResizedHostWindowsAreFilled)
     show.Terminate(5s);
 }
 
+TEST_F(LeftRunningE2eTest, SmallWindowAndQuietSound)
+{
+    // The smallest size --size allows is the size drawn.
+    ChildProcess small;
+    ASSERT_TRUE(small.Start({FIREWORKS_PROGRAM, "--size", "64x64"}, Environment()));
+    EXPECT_TRUE(small.WaitForLine("size 64x64", 20s)) << small.Stderr();
+    small.Terminate(5s);
+
+    // Through ALSA without a sound card: the one warning line and nothing of the library's search.
+    ChildProcess sound;
+    ASSERT_TRUE(sound.Start({FIREWORKS_PROGRAM, "--sound", "--auto"}, Environment({"SDL_AUDIODRIVER=alsa"})));
+    ASSERT_TRUE(sound.WaitForLine("frame time", 20s)) << sound.Stderr();
+    sound.Terminate(5s);
+    EXPECT_LE(Lines(sound.Stderr()), 1) << sound.Stderr();
+    EXPECT_EQ(sound.Stderr().find("ALSA lib"), std::string::npos) << sound.Stderr();
+}
+
 // The program and its media copied into a folder of its own, without one texture.
 fs::path CopyWithoutStar(const std::string& name)
 {
