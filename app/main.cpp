@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The process entry of the show: its options, a clear word when no display can be opened or a show
 // file is bad, and otherwise the show until its window closes.
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -17,30 +18,51 @@
 #include "effects/random01.h"
 #include "framework/app_entry.h"
 #include "media/media_lookup.h"
+#include "platform/win/display_loss.h"
 #include "platform/win/display_probe.h"
+#include "platform/win/native_window.h"
 #include "resources/program_resources.h"
 
 namespace {
 
-// SIGTERM ends the show as closing its window does. The signal is blocked in every thread and taken
-// by one waiting thread, which posts WM_CLOSE: no work happens in a signal handler.
-void CloseOnTerminate(ShowApp& show)
+// The signal that ended the show (0: none); read by main for the exit code.
+std::atomic<int> endingSignal{0};
+
+// SIGINT, SIGTERM and SIGHUP end the show as closing its window does. They are blocked in every
+// thread (so called before any other thread starts) and taken by one waiting thread, which posts
+// WM_CLOSE: no work happens in a signal handler.
+void CloseOnTermination(ShowApp& show)
 {
     sigset_t signals;
     sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::thread([&show, signals] {
         int signal = 0;
         if (sigwait(&signals, &signal) != 0) {
             return;
         }
-        // The window may still be opening.
-        HWND window = nullptr;
-        while ((window = show.openedWindow.load()) == nullptr) {
+        endingSignal.store(signal);
+        const int code = signal == SIGINT ? 130 : 0;
+        EndQuietlyWhenDisplayIsLost(code);
+        // The window may still be opening; a start that fails ends the process by itself. A window
+        // thread held by a modal box cannot close: after two seconds the process ends without it.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        bool posted = false;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (!posted) {
+                if (HWND window = show.openedWindow.load(); window != nullptr) {
+                    PostMessageA(window, WM_CLOSE, 0, 0);
+                    posted = true;
+                }
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        PostMessageA(window, WM_CLOSE, 0, 0);
+        std::fprintf(stderr, "fireworks: ended by signal %d without closing the window\n", signal);
+        std::fflush(stderr);
+        std::_Exit(code);
     }).detach();
 }
 
@@ -52,6 +74,9 @@ int main(int argc, char** argv)
     if (!options.error.empty()) {
         std::fprintf(stderr, "fireworks: %s\n", options.error.c_str());
         return 2;
+    }
+    for (const std::string& warning : options.warnings) {
+        std::fprintf(stderr, "fireworks: %s\n", warning.c_str());
     }
     if (options.help) {
         std::fputs(ProgramHelpText(), stdout);
@@ -73,6 +98,9 @@ int main(int argc, char** argv)
         }
         show.PlayShow(std::move(script), options.loop);
     }
+    // Before any other thread starts (the display's included), so that all of them inherit the
+    // blocked signals.
+    CloseOnTermination(show);
     if (!DisplayAvailable()) {
         std::fputs("fireworks: no display can be opened here; fireworks-render draws the show to image files "
                    "without one.\n",
@@ -81,10 +109,21 @@ int main(int argc, char** argv)
     }
     EnterMediaFolder();
     if (options.windowId != 0) {
-        // Before any other thread starts, so that all of them inherit the blocked signal.
-        CloseOnTerminate(show);
         show.DrawIntoWindow(options.windowId);
+    } else if (options.root) {
+        show.DrawIntoWindow(NativeRootWindow());
     }
+    if (options.screensaver) {
+        // Nobody can answer a box over a screensaver: a failure is one line and exit code 1.
+        MessageBoxesAsOneLine("fireworks");
+        show.frameRateShown = options.showFrameRate;
+        // Screensavers leave the machine its cores: 50 frames a second at most unless --delay says.
+        show.frameTime = 1.0f / 50.0f;
+    }
+    if (options.delayMicroseconds >= 0) {
+        show.frameTime = static_cast<float>(options.delayMicroseconds) / 1e6f;
+    }
+    show.launchRate = options.launchRate;
     if (options.automatic) {
         show.EnableAutoShow();
     }
@@ -110,5 +149,10 @@ int main(int argc, char** argv)
         show.StartFullScreen();
     }
     Effects.flashFlicker = options.flicker;
-    return RunApplication(show, ProgramInstance());
+    const int code = RunApplication(show, ProgramInstance());
+    // A close asked for by a signal: 130 for SIGINT, as shells report an interrupted program.
+    if (code == 0 && endingSignal.load() == SIGINT) {
+        return 130;
+    }
+    return code;
 }

@@ -22,7 +22,8 @@ namespace {
 constexpr const char* HelpText =
     "Usage: fireworks [--help | --version]\n"
     "       fireworks [--auto] [--show FILE [--loop]] [--fullscreen | --size WxH] [--seed N] [--sound]\n"
-    "       fireworks --window-id ID [--seed N]\n"
+    "                 [--launch-rate R] [--delay US]\n"
+    "       fireworks --window-id ID | --root [--seed N] [--sound] [--fps] [--delay US] [--launch-rate R]\n"
     "\n"
     "Fireworks over the night sea: a real-time 3-D show in a window.\n"
     "  left click   launch a firework\n"
@@ -44,9 +45,9 @@ constexpr const char* HelpText =
     "                  refused with its line and the reason (exit code 1)\n"
     "  --loop          play the show file over and over\n"
     "  --window-id ID  draw the automatic show into the existing X window ID (decimal or 0x-hex),\n"
-    "                  without menu bar, status text or cursor; SIGTERM ends it. The variable\n"
-    "                  XSCREENSAVER_WINDOW gives the window when this option is absent (and then\n"
-    "                  a screensaver manager's -root is accepted and ignored).\n"
+    "                  as a screensaver: without menu bar, status text or cursor, following the\n"
+    "                  window's size, 50 frames a second at most. The variable XSCREENSAVER_WINDOW\n"
+    "                  gives the window when this option is absent.\n"
     "  --sound         with sound: launches, bursts and crackle, each heard from the camera after\n"
     "                  its distance over the speed of sound (one world unit is 40 m, so sound\n"
     "                  crosses about 8.6 units a second), quieter farther off, panned to its side.\n"
@@ -60,7 +61,15 @@ constexpr const char* HelpText =
     "  --flicker A     the flashes' random flicker, 0 to 0.1 of their brightness either way: 0.05\n"
     "                  by default in the automatic show, show files and the screensaver (gentle for\n"
     "                  unattended screens), 0.1 otherwise; a seed gives the same show at any value\n"
+    "  --root          as a screensaver in the window XSCREENSAVER_WINDOW gives, or on the root\n"
+    "                  window when it gives none\n"
+    "  --fps           show the frame rate in a corner (as a screensaver)\n"
+    "  --delay US      microseconds between frames (0 to 1000000; as a screensaver 20000 by default)\n"
+    "  --launch-rate R the automatic show's launches, R times the usual rate (0.25 to 4)\n"
+    "  As a screensaver, switches of screensaver managers that the show does not use are ignored\n"
+    "  with a warning; single-dash spellings (-root, -window-id ID, -fps, -delay US) are accepted.\n"
     "An unknown option or a bad value is named on one line, with exit code 2.\n"
+    "SIGINT ends the show with exit code 130, SIGTERM and SIGHUP with 0, as closing its window does.\n"
     "\n"
     "To draw the show into image files without a window, use fireworks-render.\n";
 
@@ -88,6 +97,71 @@ bool ReadSeed(const std::string& text, std::uint32_t& seed)
     }
     seed = static_cast<std::uint32_t>(value);
     return true;
+}
+
+bool ReadDelay(const std::string& text, long& microseconds)
+{
+    if (text.empty() || text.size() > 7 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    microseconds = std::strtol(text.c_str(), nullptr, 10);
+    return microseconds <= 1000000;
+}
+
+bool ReadLaunchRate(const std::string& text, float& rate)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end == nullptr || *end != '\0' || !(value >= 0.25 && value <= 4.0)) {
+        return false;
+    }
+    rate = static_cast<float>(value);
+    return true;
+}
+
+// The screensaver switches the show knows, as managers spell them with one dash.
+bool IsKnownSingleDashSwitch(const std::string& arg)
+{
+    return arg == "-root" || arg == "-window-id" || arg == "-fps" || arg == "-delay";
+}
+
+bool IsScreensaverStart(const std::vector<std::string>& args, const char* screensaverWindow)
+{
+    if (screensaverWindow != nullptr && *screensaverWindow != '\0') {
+        return true;
+    }
+    for (const std::string& arg : args) {
+        if (arg == "--root" || arg == "-root" || arg == "--window-id" || arg == "-window-id" ||
+            arg.rfind("--window-id=", 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The option library's words for a mistake, in ours: which option, and what is wrong with it.
+std::string ErrorInOurWords(const CLI::ParseError& error)
+{
+    const std::string text = error.what();
+    const std::size_t colon = text.find(": ");
+    const std::string named = colon == std::string::npos ? std::string() : text.substr(0, colon);
+    if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr && colon != std::string::npos) {
+        const std::string first = text.substr(colon + 2, text.find(' ', colon + 2) - (colon + 2));
+        if (!first.empty() && first[0] == '-') {
+            return "unknown option '" + first.substr(0, 40) + "' (fireworks --help lists the options)";
+        }
+        return "unexpected argument '" + first.substr(0, 40) + "': the options take no free words";
+    }
+    if (!named.empty() && named[0] == '-') {
+        if (text.find("At Most") != std::string::npos) {
+            return named + " is given more than once";
+        }
+        if (text.find("missing") != std::string::npos || text.find("required") != std::string::npos) {
+            return named + " wants a value";
+        }
+        return named + " is not right here (fireworks --help lists the options)";
+    }
+    return "the options cannot be read (fireworks --help lists them)";
 }
 
 } // namespace
@@ -125,6 +199,8 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char
     std::string windowId;
     std::string flicker;
     app.add_option("--flicker", flicker);
+    std::string delay;
+    std::string launchRate;
     app.add_flag("-h,--help", options.help);
     app.add_flag("--version", options.version);
     app.add_flag("--auto", options.automatic);
@@ -135,22 +211,40 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char
     app.add_flag("--fullscreen", options.fullScreen);
     app.add_option("--size", size);
     app.add_option("--seed", seed);
-    // Screensaver managers may add -root; the window they give is the variable's.
-    std::vector<const char*> args(argv, argv + argc);
-    if (screensaverWindow != nullptr && *screensaverWindow != '\0') {
-        args.erase(std::remove_if(args.begin() + 1, args.end(),
-                                  [](const char* arg) { return std::strcmp(arg, "-root") == 0; }),
-                   args.end());
+    app.add_flag("--root", options.root);
+    app.add_flag("--fps", options.showFrameRate);
+    app.add_option("--delay", delay);
+    app.add_option("--launch-rate", launchRate);
+    // Screensaver managers spell their switches with one dash and pass some the show has no use for.
+    std::vector<std::string> args(argv + 1, argv + argc);
+    options.screensaver = IsScreensaverStart(args, screensaverWindow);
+    app.allow_extras(options.screensaver);
+    std::vector<std::string> kept;
+    for (const std::string& arg : args) {
+        if (IsKnownSingleDashSwitch(arg)) {
+            kept.push_back("-" + arg);
+        } else if (options.screensaver && arg.size() > 2 && arg[0] == '-' && arg[1] != '-') {
+            options.warnings.push_back("ignoring the screensaver switch '" + arg.substr(0, 40) + "'");
+        } else {
+            kept.push_back(arg);
+        }
     }
+    // CLI11 takes the arguments last first.
+    std::reverse(kept.begin(), kept.end());
     try {
-        app.parse(static_cast<int>(args.size()), args.data());
+        app.parse(kept);
     } catch (const CLI::ParseError& error) {
-        options.error = error.what();
+        options.error = ErrorInOurWords(error);
         return options;
+    }
+    for (const std::string& extra : app.remaining()) {
+        options.warnings.push_back("ignoring the screensaver switch '" + extra.substr(0, 40) + "'");
     }
     if (options.help || options.version) {
         return options;
     }
+    const bool windowFromVariable =
+        app.count("--window-id") == 0 && screensaverWindow != nullptr && *screensaverWindow != '\0';
     if (app.count("--show") > 0 && options.showFile.empty()) {
         options.error = "--show wants a file name";
     } else if (options.loop && options.showFile.empty()) {
@@ -159,23 +253,30 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char
         options.error = "--size wants WxH from 64x64 to 8192x8192, not '" + size.substr(0, 40) + "'";
     } else if (app.count("--seed") > 0 && !ReadSeed(seed, options.seed)) {
         options.error = "--seed wants a whole number from 0 to 4294967295, not '" + seed.substr(0, 40) + "'";
+    } else if (app.count("--delay") > 0 && !ReadDelay(delay, options.delayMicroseconds)) {
+        options.error = "--delay wants microseconds from 0 to 1000000, not '" + delay.substr(0, 40) + "'";
+    } else if (app.count("--launch-rate") > 0 && !ReadLaunchRate(launchRate, options.launchRate)) {
+        options.error = "--launch-rate wants a factor from 0.25 to 4, not '" + launchRate.substr(0, 40) + "'";
     } else if (app.count("--window-id") > 0 && !ReadWindowId(windowId, options.windowId)) {
         options.error = "--window-id wants an X window id (decimal or 0x-hexadecimal), not '" +
                         windowId.substr(0, 40) + "'";
-    } else if (app.count("--window-id") == 0 && screensaverWindow != nullptr && *screensaverWindow != '\0' &&
-               !ReadWindowId(screensaverWindow, options.windowId)) {
+    } else if (windowFromVariable && !ReadWindowId(screensaverWindow, options.windowId)) {
         options.error = "XSCREENSAVER_WINDOW is not an X window id: '" + std::string(screensaverWindow).substr(0, 40) +
                         "'";
     } else if (app.count("--flicker") > 0 &&
                !(ReadScriptNumber(flicker, options.flicker) && options.flicker >= 0.0 && options.flicker <= 0.1)) {
         options.error = "--flicker wants a number from 0 to 0.1, not '" + flicker.substr(0, 40) + "'";
-    } else if (options.windowId != 0 && (options.fullScreen || options.width != 0)) {
-        options.error = "--fullscreen and --size do not go with --window-id: the window is given";
+    } else if (options.screensaver && (options.fullScreen || options.width != 0)) {
+        options.error = std::string("--fullscreen and --size do not go with ") +
+                        (app.count("--window-id") > 0 ? "--window-id"
+                         : windowFromVariable         ? "XSCREENSAVER_WINDOW"
+                                                      : "--root") +
+                        ": the window is given";
     } else if (options.fullScreen && options.width != 0) {
         options.error = "--fullscreen and --size do not go together";
     }
     options.hasSeed = app.count("--seed") > 0;
-    if (options.windowId != 0) {
+    if (options.screensaver) {
         options.automatic = true;
     }
     if (app.count("--flicker") == 0 && (options.automatic || !options.showFile.empty())) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct ProgramOptions {
     // Set by --help or --version: print text to standard output and end with exit code 0.
@@ -31,8 +32,22 @@ struct ProgramOptions {
     // Empty when the arguments are fine; otherwise one line naming the option, for exit code 2.
     std::string error;
 
+    // Screensaver conventions. screensaver: started as one (--root, --window-id or the manager's
+    // variable); root: draw on the root window when no window is given.
+    bool screensaver = false;
+    bool root = false;
+    // --fps: the frame rate shown in a corner.
+    bool showFrameRate = false;
+    // --delay: microseconds between frames; negative keeps the default (as a screensaver, 50 frames
+    // a second at most).
+    long delayMicroseconds = -1;
+    // --launch-rate: the automatic show's launches, times the usual rate.
+    float launchRate = 1.0f;
+    // Lines for standard error that do not stop the program (screensaver switches we ignore).
+    std::vector<std::string> warnings;
+
     // The show started without options: exactly the interactive show.
-    bool Plain() const { return !automatic && showFile.empty() && windowId == 0 && !sound; }
+    bool Plain() const { return !automatic && showFile.empty() && windowId == 0 && !sound && !root; }
 };
 
 // Reads argv; screensaverWindow is the value of XSCREENSAVER_WINDOW (may be null), used when

@@ -188,6 +188,7 @@ HRESULT ShowApp::AdvanceFrame()
             autoSeed = static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
         }
         StartAutoShow(autoShow, autoSeed, time - pausedTotal);
+        autoShow.rate = launchRate;
         player.start = time - pausedTotal;
     }
     if (paused) {
@@ -216,6 +217,11 @@ HRESULT ShowApp::DrawFrame()
     DrawShowScene(device, camera.view, sea, calmSeaLoaded ? calmSea : nullptr);
     if (statusVisible) {
         DrawStatusText(device, *StatusFont, FrameStatsText, camera.eye, camera.cameraIndex);
+    } else if (frameRateShown) {
+        // A screensaver's --fps: the frame-rate line alone, where the status text starts.
+        device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+        StatusFont->DrawString(2.0f, 0.0f, 0xFFFFFF00, FrameStatsText, 0);
     }
     if (keysVisible) {
         DrawKeysHelp(device, *StatusFont, keysText);

@@ -45,6 +45,10 @@ public:
     void EnableKeysHelp();
     // Draws into this existing X window (a screensaver's): no menu bar, status text or cursor.
     void DrawIntoWindow(std::uint64_t nativeWindow) { adoptedWindow = nativeWindow; }
+    // Before Startup: the frame-rate line shown without the status text (a screensaver's --fps), and
+    // the automatic show's starting launch rate.
+    bool frameRateShown = false;
+    float launchRate = 1.0f;
     // The main window once Startup has made it, for other threads that post to it.
     std::atomic<HWND> openedWindow{nullptr};
 

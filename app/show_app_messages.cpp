@@ -9,6 +9,12 @@
 
 LRESULT ShowApp::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_SIZE && adoptedWindow != 0 && wParam != SIZE_MINIMIZED) {
+        // A screensaver's host window is sized by its owner, with no size-move loop: follow at once.
+        const LRESULT result = AppFramework::HandleMessage(hwnd, message, wParam, lParam);
+        CheckResize();
+        return result;
+    }
     if (message == WM_KEYDOWN || message == WM_KEYUP) {
         commands.DispatchKey(message, wParam);
     }

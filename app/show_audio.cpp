@@ -4,7 +4,19 @@
 
 #include <SDL.h>
 
+#ifdef FIREWORKS_HAVE_ALSA
+#include <alsa/asoundlib.h>
+#endif
+
 namespace {
+
+#ifdef FIREWORKS_HAVE_ALSA
+// ALSA's library reports every step of a failed device search on standard error; the one line that
+// says the show goes on silent is ours.
+void IgnoreAlsaReport(const char*, int, const char*, int, const char*, ...)
+{
+}
+#endif
 
 void FillAudio(void* user, Uint8* stream, int length)
 {
@@ -19,6 +31,9 @@ bool ShowAudio::Open(std::string& error)
     if (!mixer.LoadSounds("", error)) {
         return false;
     }
+#ifdef FIREWORKS_HAVE_ALSA
+    snd_lib_error_set_handler(&IgnoreAlsaReport);
+#endif
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         error = SDL_GetError();
         return false;

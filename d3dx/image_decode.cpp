@@ -48,12 +48,20 @@ HRESULT CheckImageSize(std::uint64_t width, std::uint64_t height, const ImageLim
     if (width == 0 || height == 0) {
         return RefuseImage(result, "image without texels");
     }
-    if (width > limits.maxWidth || height > limits.maxHeight || width * height > limits.maxPixels) {
+    // The reason names the limit that failed: a side, or the texel budget.
+    if (width > limits.maxWidth || height > limits.maxHeight) {
         result.tooLarge = true;
         return RefuseImage(result, std::to_string(width) + " x " + std::to_string(height) +
-                                       " texels, more than the limit of " + std::to_string(limits.maxWidth) +
-                                       " x " + std::to_string(limits.maxHeight) + " and " +
-                                       std::to_string(limits.maxPixels >> 20) + " megapixels");
+                                       " texels, more than the largest side allowed, " +
+                                       std::to_string(limits.maxWidth) + " x " + std::to_string(limits.maxHeight));
+    }
+    if (width * height > limits.maxPixels) {
+        result.tooLarge = true;
+        const bool wholeMegapixels = limits.maxPixels >= (1u << 20) && limits.maxPixels % (1u << 20) == 0;
+        return RefuseImage(result, std::to_string(width) + " x " + std::to_string(height) + " texels, more than " +
+                                       (wholeMegapixels ? std::to_string(limits.maxPixels >> 20) + " megapixels"
+                                                        : std::to_string(limits.maxPixels) + " texels") +
+                                       " in one image");
     }
     return S_OK;
 }

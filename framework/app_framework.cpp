@@ -3,6 +3,8 @@
 // messages, pausing, tear-down and quitting.
 #include "framework/app_framework.h"
 
+#include <algorithm>
+
 #include "media/app_timer.h"
 #include "platform/win/threads.h"
 #include "resources/program_resources.h"
@@ -182,8 +184,9 @@ LRESULT AppFramework::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         if (info != nullptr) {
-            info->ptMinTrackSize.x = MinimumTrackSize;
-            info->ptMinTrackSize.y = MinimumTrackSize;
+            // A window asked to be smaller than the usual minimum may be dragged back to its own size.
+            info->ptMinTrackSize.x = std::min<LONG>(MinimumTrackSize, static_cast<LONG>(creationWidth));
+            info->ptMinTrackSize.y = std::min<LONG>(MinimumTrackSize, static_cast<LONG>(creationHeight));
         }
         break;
     }

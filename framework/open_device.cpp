@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Creating the device from the current choice of the device table, with one fall-back to the
-// reference device when the hardware device or its resources fail.
+// reference device when the hardware device or its resources fail (not for missing media).
 #include "framework/app_framework.h"
 #include "platform/d3d8/gl/gl_device.h"
 
@@ -80,7 +80,8 @@ HRESULT AppFramework::OpenDevice()
         device = nullptr;
     }
 
-    if (info.type == D3DDEVTYPE_HAL) {
+    // Missing or bad media fail every device alike: no other device is tried for them.
+    if (info.type == D3DDEVTYPE_HAL && hr != D3DAPPERR_MEDIANOTFOUND) {
         currentAdapter = 0;
         AdapterInfo& first = adapters[0];
         for (UINT d = 0; d < first.deviceCount; ++d) {

@@ -2,6 +2,8 @@
 // The display probe over SDL's video subsystem.
 #include "platform/win/display_probe.h"
 
+#include "platform/win/display_loss.h"
+
 #include <SDL.h>
 
 #include <cstdlib>
@@ -26,5 +28,6 @@ bool DisplayAvailable()
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
+    EndProcessWhenDisplayIsLost();
     return true;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window thread's message queue: SDL events become window messages, posted messages from any
 // thread wait beside them, and Peek/Get hand them out in order.
+#include "platform/win/native_window.h"
 #include "platform/win/virtual_keys.h"
 #include "platform/win/window_geometry.h"
 #include "platform/win/window_record.h"
@@ -345,6 +346,9 @@ void TranslateEvent(const SDL_Event& event)
         break;
     case SDL_WINDOWEVENT:
         TranslateWindowEvent(event.window);
+        break;
+    case SDL_SYSWMEVENT:
+        HandleNativeWindowMessage(event.syswm.msg);
         break;
     case SDL_QUIT:
         // With windows open, each has had its close request already.

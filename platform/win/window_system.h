@@ -155,6 +155,9 @@ HBRUSH GetStockObject(int object);
 // FIREWORKS_MESSAGE_BOX is "stderr" (tests, or no display), caption and text go to standard error and
 // the call returns IDOK at once.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+// For a program no person watches (a screensaver's): from now on every box is one line on standard
+// error, "prefix: text" with the text's line breaks made spaces, and never a window.
+void MessageBoxesAsOneLine(const char* prefix);
 
 // The cursor.
 // Confines the pointer to a screen rectangle; null frees it.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Window classes and windows over SDL: creation, styles, geometry, the default window procedure.
 #include "platform/d3d8/gl/gl_context.h"
+#include "platform/win/display_loss.h"
 #include "platform/win/native_window.h"
 #include "platform/win/sdl_window_handle.h"
 #include "platform/win/window_geometry.h"
@@ -154,6 +155,7 @@ bool EnsureVideo()
     // Characters come from TranslateMessage, not from SDL's text input.
     SDL_EventState(SDL_TEXTINPUT, SDL_DISABLE);
     SDL_EventState(SDL_TEXTEDITING, SDL_DISABLE);
+    EndProcessWhenDisplayIsLost();
     return true;
 }
 
@@ -247,11 +249,15 @@ HWND AdoptNativeWindowA(std::uint64_t nativeWindow, LPCSTR className)
     }
     SetGlContextAttributes();
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
-    SDL_Window* sdl =
-        SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(nativeWindow)));
+    const std::uint64_t drawn = NativeDrawingWindow(nativeWindow);
+    if (drawn == 0) {
+        return nullptr;
+    }
+    SDL_Window* sdl = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(drawn)));
     if (sdl == nullptr) {
         return nullptr;
     }
+    FollowNativeWindowSize(sdl);
     auto record = std::make_unique<WindowRecord>();
     record->sdl = sdl;
     record->procedure = windowClass->procedure;

@@ -84,11 +84,18 @@ TEST(ProgramOptionsTest, BadValuesAndUnknownOptionsAreNamed)
         {{"--window-id", "-5"}, nullptr, "--window-id"},
         {{}, "window", "XSCREENSAVER_WINDOW"},
         {{"--loop"}, nullptr, "--loop"},
-        {{"-root"}, nullptr, "-root"},
+        {{"-mono"}, nullptr, "-mono"},
         {{"--show"}, nullptr, "--show"},
         {{"--show", ""}, nullptr, "--show"},
         {{"--fullscreen", "--size", "800x600"}, nullptr, "--fullscreen"},
         {{"--window-id", "7", "--fullscreen"}, nullptr, "--window-id"},
+        {{"--size", "800x600"}, "0x99", "XSCREENSAVER_WINDOW"},
+        {{"--root", "--fullscreen"}, nullptr, "--root"},
+        {{"--delay", "-1"}, nullptr, "--delay"},
+        {{"--delay", "1000001"}, nullptr, "--delay"},
+        {{"--launch-rate", "5"}, nullptr, "--launch-rate"},
+        {{"--launch-rate", "1x"}, nullptr, "--launch-rate"},
+        {{"--root", "--delay"}, nullptr, "--delay"},
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv{"fireworks"};
@@ -108,4 +115,58 @@ TEST(ProgramOptionsTest, FlickerIsGentleWhereTheShowRunsUnattendedAndTheOptionSe
     EXPECT_EQ(Parse({"--auto", "--flicker", "0.1"}).flicker, 0.1);
     EXPECT_NE(Parse({"--flicker", "0.11"}).error.find("--flicker wants a number from 0 to 0.1"), std::string::npos);
     EXPECT_NE(Parse({"--flicker", "-0.01"}).error, "");
+}
+
+TEST(ProgramOptionsTest, ScreensaverSwitchesAreAcceptedAndStrangersIgnoredWithAWarning)
+{
+    const ProgramOptions root = Parse({"--root", "--fps", "--delay", "30000", "--launch-rate", "2.5"});
+    ASSERT_TRUE(root.error.empty()) << root.error;
+    EXPECT_TRUE(root.screensaver);
+    EXPECT_TRUE(root.root);
+    EXPECT_TRUE(root.automatic);
+    EXPECT_EQ(root.windowId, 0u);
+    EXPECT_TRUE(root.showFrameRate);
+    EXPECT_EQ(root.delayMicroseconds, 30000);
+    EXPECT_FLOAT_EQ(root.launchRate, 2.5f);
+    EXPECT_TRUE(root.warnings.empty());
+    // The manager's window wins over the root window; one-dash spellings are the same switches.
+    EXPECT_EQ(Parse({"--root"}, "0x99").windowId, 0x99u);
+    const ProgramOptions dashed = Parse({"-window-id", "0x10", "-fps", "-delay", "0"});
+    ASSERT_TRUE(dashed.error.empty()) << dashed.error;
+    EXPECT_EQ(dashed.windowId, 0x10u);
+    EXPECT_TRUE(dashed.showFrameRate);
+    EXPECT_EQ(dashed.delayMicroseconds, 0);
+
+    const ProgramOptions strangers = Parse({"-root", "-mono", "--install", "-visual", "default"}, "0x99");
+    ASSERT_TRUE(strangers.error.empty()) << strangers.error;
+    EXPECT_EQ(strangers.windowId, 0x99u);
+    std::string warned;
+    for (const std::string& warning : strangers.warnings) {
+        warned += warning + "|";
+    }
+    for (const char* named : {"-mono", "--install", "-visual", "default"}) {
+        EXPECT_NE(warned.find(named), std::string::npos) << named << " in " << warned;
+    }
+    // Outside a screensaver an unknown option still stops the program.
+    EXPECT_NE(Parse({"--install"}).error, "");
+}
+
+TEST(ProgramOptionsTest, MistakesAreNamedInOurWords)
+{
+    const struct {
+        std::vector<const char*> args;
+        const char* said;
+    } cases[] = {
+        {{"--seed", "1", "--seed", "2"}, "--seed is given more than once"},
+        {{"--show", "a", "--show", "b"}, "--show is given more than once"},
+        {{"--seed"}, "--seed wants a value"},
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"stray"}, "unexpected argument 'stray'"},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> argv{"fireworks"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const std::string error = ParseProgramOptions(static_cast<int>(argv.size()), argv.data(), nullptr).error;
+        EXPECT_NE(error.find(c.said), std::string::npos) << error;
+    }
 }

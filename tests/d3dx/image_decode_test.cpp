@@ -222,17 +222,23 @@ TEST(ImageDecode, SizeLimitsHoldBeforeAnythingIsAllocated)
 
     ImageLimits small;
     small.maxPixels = 1024;
+    // The reason names the limit that failed, and only that one.
     const struct {
         const Bytes& file;
         ImageLimits limits;
-    } cases[] = {{bmp, {}}, {png, {}}, {tga, small}};
+        const char* named;
+        const char* notNamed;
+    } cases[] = {{bmp, {}, "64 megapixels", "largest side"},
+                 {png, {}, "largest side allowed, 16384 x 16384", "megapixels"},
+                 {tga, small, "more than 1024 texels", "16384"}};
     for (const auto& c : cases) {
         DecodedImage image;
         std::string reason;
         bool tooLarge = false;
         EXPECT_EQ(DecodeImage(c.file.data(), c.file.size(), &image, c.limits, &reason, &tooLarge), D3DXERR_INVALIDDATA);
         EXPECT_TRUE(tooLarge) << reason;
-        EXPECT_NE(reason.find("megapixels"), std::string::npos) << reason;
+        EXPECT_NE(reason.find(c.named), std::string::npos) << reason;
+        EXPECT_EQ(reason.find(c.notNamed), std::string::npos) << reason;
     }
     DecodedImage image;
     EXPECT_EQ(DecodeImage(tga.data(), tga.size(), &image), S_OK);
