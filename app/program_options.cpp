@@ -22,7 +22,7 @@ namespace {
 constexpr const char* HelpText =
     "Usage: fireworks [--help | --version]\n"
     "       fireworks [--auto] [--show FILE [--loop]] [--fullscreen | --size WxH] [--seed N] [--sound]\n"
-    "                 [--launch-rate R] [--delay US]\n"
+    "                 [--launch-rate R] [--delay US] [--flicker A]\n"
     "       fireworks --window-id ID | --root [--seed N] [--sound] [--fps] [--delay US] [--launch-rate R]\n"
     "\n"
     "Fireworks over the night sea: a real-time 3-D show in a window.\n"
@@ -32,6 +32,8 @@ constexpr const char* HelpText =
     "  F2           full-screen on or off\n"
     "  W S, arrows  fly the free camera (E Q turn, Z A pitch)\n"
     "  Esc          quit\n"
+    "  F1 or ?      the keys of the mode over the picture (with --auto, --show or --sound; there\n"
+    "               F2 also fills the screen at the desktop's own resolution)\n"
     "\n"
     "Options:\n"
     "  --auto          an automatic show: random fireworks at a display's rhythm (single shells,\n"
