@@ -13,6 +13,7 @@
 
 #include "app/program_options.h"
 #include "app/show_app.h"
+#include "app/version_text.h"
 #include "effects/random01.h"
 #include "framework/app_entry.h"
 #include "media/media_lookup.h"
@@ -57,7 +58,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options.version) {
-        std::printf("fireworks %s\n", FIREWORKS_VERSION);
+        std::fputs(VersionText("fireworks").c_str(), stdout);
         return 0;
     }
     static ShowApp show;

@@ -19,8 +19,8 @@ namespace {
 
 constexpr const char* HelpText =
     "Usage: fireworks [--help | --version]\n"
-    "       fireworks [--auto] [--show FILE [--loop]] [--fullscreen | --size WxH] [--seed N] [--sound]\n"
-    "       fireworks --window-id ID [--seed N]\n"
+    "   or: fireworks [--auto] [--show FILE [--loop]] [--fullscreen | --size WxH] [--seed N] [--sound]\n"
+    "   or: fireworks --window-id ID [--seed N]\n"
     "\n"
     "Fireworks over the night sea: a real-time 3-D show in a window.\n"
     "  left click   launch a firework\n"

@@ -15,6 +15,7 @@
 
 #include "app/launch_handlers.h"
 #include "app/show_script.h"
+#include "app/version_text.h"
 #include "media/media_lookup.h"
 #include "tools/render/frame_writer.h"
 #include "tools/render/offline_show.h"
@@ -145,6 +146,10 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         std::fputs(RenderHelpText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs(VersionText("fireworks-render").c_str(), stdout);
         return 0;
     }
     RenderScript script;

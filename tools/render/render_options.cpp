@@ -35,24 +35,29 @@ std::string RenderHelpText()
 {
     char text[4096];
     std::snprintf(text, sizeof text,
-                  "usage: fireworks-render [--script FILE] [--out DIR] [--size WxH] [--seconds S] [--step S]\n"
-                  "                        [--every N] [--media DIR] [--no-sea] [--software] [--bare] [--measure]\n"
-                  "                        [--video FILE.mp4|FILE.webm] [--audio FILE.wav]\n"
+                  "Usage: fireworks-render [--help | --version]\n"
+                  "   or: fireworks-render [OPTION]...\n"
+                  "Draws the show without a window into PNG frames, a video with its sound, or a WAV file.\n"
                   "  --script FILE  a show file: lines 'at SECONDS launch ID LX LY LZ BX BY BZ' or\n"
                   "                 'at SECONDS click' (default: one firework of every kind, then three clicks)\n"
                   "  --out DIR      folder for frame_NNNNN.png (default: frames)\n"
                   "  --every N      write every Nth frame, 0 for none (default 10)\n"
+                  "  --size WxH     size of the frames, 16 to 8192 pixels each way (default 640x480)\n"
                   "  --seconds S    length of the show (default: the last event plus 4 s)\n"
                   "  --step S       time step of a frame (default 0.01)\n"
                   "  --media DIR    folder with the media (default: the current folder, the program's, the installed one)\n"
                   "  --measure-from S  leave frames before S seconds out of the figures\n"
                   "  --measure      also print CPU milliseconds per frame (all threads of the process)\n"
                   "                 before and after the first burst, draws and bytes uploaded per frame\n"
+                  "  --no-sea       draw the show without the sea\n"
+                  "  --software     draw with Mesa's software rasteriser\n"
                   "  --bare         clear and present only, to compare frame costs\n"
                   "  --video FILE   encode the show with its sound: H.264 and AAC for .mp4, VP9 and Opus\n"
                   "                 for .webm; one frame per step, so the step must divide a second\n"
                   "                 (--step 0.04 gives 25 frames a second)\n"
                   "  --audio FILE   write the sound track alone as a 16-bit stereo WAV file\n"
+                  "  --help         print this text\n"
+                  "  --version      print the version and the licence\n"
                   "sound: heard from the camera after its distance over the speed of sound; one world\n"
                   "       unit is 40 m, so sound crosses about 8.6 units a second.\n"
                   "limits: times and --seconds 0 to %g s, --step %g to %g s, at most %g frames,\n"
@@ -76,6 +81,7 @@ RenderOptions ParseRenderOptions(int argc, const char* const* argv)
     std::string measureFrom;
     std::string every;
     app.add_flag("-h,--help", options.help);
+    app.add_flag("--version", options.version);
     app.add_option("--script", options.script);
     app.add_option("--out", options.out);
     app.add_option("--media", options.media);
@@ -99,7 +105,7 @@ RenderOptions ParseRenderOptions(int argc, const char* const* argv)
         return options;
     }
     options.show.sea = !noSea;
-    if (options.help) {
+    if (options.help || options.version) {
         return options;
     }
     options.exitCode = 1;

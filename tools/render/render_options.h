@@ -23,6 +23,7 @@ struct RenderOptions {
     // Also print the process's CPU time per frame before and after the first burst, draws and uploads.
     bool measure = false;
     bool help = false;
+    bool version = false;
     // Empty when the arguments are fine; otherwise one line naming the option, and the exit code:
     // 1 for a value out of its range, 2 for an unknown option or a malformed one.
     std::string error;
