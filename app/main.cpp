@@ -14,6 +14,7 @@
 
 #include "app/program_options.h"
 #include "app/show_app.h"
+#include "app/version_text.h"
 #include "effects/effect_context.h"
 #include "effects/random01.h"
 #include "framework/app_entry.h"
@@ -83,7 +84,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options.version) {
-        std::printf("fireworks %s\n", FIREWORKS_VERSION);
+        std::fputs(VersionText("fireworks").c_str(), stdout);
         return 0;
     }
     static ShowApp show;

@@ -21,9 +21,9 @@ namespace {
 
 constexpr const char* HelpText =
     "Usage: fireworks [--help | --version]\n"
-    "       fireworks [--auto] [--show FILE [--loop]] [--fullscreen | --size WxH] [--seed N] [--sound]\n"
+    "   or: fireworks [--auto] [--show FILE [--loop]] [--fullscreen | --size WxH] [--seed N] [--sound]\n"
     "                 [--launch-rate R] [--delay US] [--flicker A]\n"
-    "       fireworks --window-id ID | --root [--seed N] [--sound] [--fps] [--delay US] [--launch-rate R]\n"
+    "   or: fireworks --window-id ID | --root [--seed N] [--sound] [--fps] [--delay US] [--launch-rate R]\n"
     "\n"
     "Fireworks over the night sea: a real-time 3-D show in a window.\n"
     "  left click   launch a firework\n"

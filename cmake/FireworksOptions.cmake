@@ -43,9 +43,16 @@ set(FIREWORKS_BIN_DIR ${PROJECT_BINARY_DIR}/bin)
 set(FIREWORKS_DATA_SUBDIR ${CMAKE_INSTALL_DATADIR}/fireworks)
 set(FIREWORKS_INSTALL_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/fireworks)
 
-# fireworks_program(<target>): a program of the project, built into FIREWORKS_BIN_DIR and installed.
+# fireworks_program(<target> [INSTALL]): a program of the project, built into FIREWORKS_BIN_DIR; only
+# the ones for users (INSTALL) are installed, the developers' tools stay in the build.
 function(fireworks_program target)
+    cmake_parse_arguments(ARG "INSTALL" "" "" ${ARGN})
     fireworks_target_settings(${target})
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${FIREWORKS_BIN_DIR})
-    install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    if(ARG_INSTALL)
+        install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    endif()
 endfunction()
+
+# The desktop's name for the show: the desktop entry, the metainfo and the icons are named after it.
+set(FIREWORKS_APP_ID io.github.nightsea.Fireworks)

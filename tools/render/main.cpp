@@ -16,6 +16,7 @@
 
 #include "app/launch_handlers.h"
 #include "app/show_script.h"
+#include "app/version_text.h"
 #include "media/media_lookup.h"
 #include "tools/render/flash_check.h"
 #include "tools/render/frame_writer.h"
@@ -150,7 +151,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options.version) {
-        std::printf("fireworks-render %s\n", FIREWORKS_VERSION);
+        std::fputs(VersionText("fireworks-render").c_str(), stdout);
         return 0;
     }
     RenderScript script;

@@ -79,10 +79,9 @@ std::string RenderHelpText()
 {
     char text[8192];
     std::snprintf(text, sizeof text,
-                  "usage: fireworks-render [--script FILE] [--out DIR] [--size WxH] [--seconds S] [--step S]\n"
-                  "                        [--every N] [--media DIR] [--camera orbit|wide] [--no-sea] [--software]\n"
-                  "                        [--bare] [--measure] [--flash-check] [--video FILE.mp4|FILE.webm]\n"
-                  "                        [--audio FILE.wav] [--flicker A] [--version]\n"
+                  "Usage: fireworks-render [--help | --version]\n"
+                  "   or: fireworks-render [OPTION]...\n"
+                  "Draws the show without a window into PNG frames, a video with its sound, or a WAV file.\n"
                   "  --script FILE  a show file: lines 'at SECONDS launch ID LX LY LZ BX BY BZ' or\n"
                   "                 'at SECONDS click' (default: one firework of every kind, then three clicks)\n"
                   "  --out DIR      folder for frame_NNNNN.png (default: frames; with --video, PNG frames\n"
@@ -97,6 +96,8 @@ std::string RenderHelpText()
                   "  --measure-from S  leave frames before S seconds out of the figures\n"
                   "  --measure      also print CPU milliseconds per frame (all threads of the process)\n"
                   "                 before and after the first burst, draws and bytes uploaded per frame\n"
+                  "  --no-sea       draw the show without the sea\n"
+                  "  --software     draw with Mesa's software rasteriser\n"
                   "  --bare         clear and present only, to compare frame costs\n"
                   "  --flash-check  count photosensitive flashes in the frames drawn (WCAG 2.3.1's general\n"
                   "                 and red flashes, more than three in a second over 2.8%% of the frame\n"
@@ -108,7 +109,8 @@ std::string RenderHelpText()
                   "  --flicker A    the flashes' random flicker, 0 to 0.1 of their brightness either way\n"
                   "                 (default 0.1, the reference picture); a script gives the same fireworks\n"
                   "                 at any value. Use 0.05 for videos meant for the public.\n"
-                  "  --version      print the version\n"
+                  "  --help         print this text\n"
+                  "  --version      print the version and the licence\n"
                   "sound: heard from the camera after its distance over the speed of sound; one world\n"
                   "       unit is 40 m, so sound crosses about 8.6 units a second.\n"
                   "limits: times 0 to %g s, --seconds %g to %g s and at least one step, --step %g to %g s,\n"
