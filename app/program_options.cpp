@@ -21,9 +21,8 @@ namespace {
 
 constexpr const char* HelpText =
     "Usage: fireworks [--help | --version]\n"
-    "   or: fireworks [--auto] [--show FILE [--loop]] [--fullscreen | --size WxH] [--seed N] [--sound]\n"
-    "                 [--launch-rate R] [--delay US] [--flicker A]\n"
-    "   or: fireworks --window-id ID | --root [--seed N] [--sound] [--fps] [--delay US] [--launch-rate R]\n"
+    "   or: fireworks [--auto] [--show FILE [--loop]] [--fullscreen | --size WxH] [OPTION]...\n"
+    "   or: fireworks --window-id ID | --root [OPTION]...\n"
     "\n"
     "Fireworks over the night sea: a real-time 3-D show in a window.\n"
     "  left click   launch a firework\n"
