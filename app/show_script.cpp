@@ -4,6 +4,7 @@
 #include "app/show_script.h"
 
 #include "app/firework_types.h"
+#include "app/show_music_lines.h"
 
 #include <algorithm>
 #include <charconv>
@@ -139,8 +140,7 @@ bool ReadScriptNumber(const std::string& word, double& value)
 
 bool ParseRenderScript(const std::string& text, RenderScript& script, std::string& error)
 {
-    script.events.clear();
-    script.lines.clear();
+    script = RenderScript{};
     std::istringstream lines(text);
     std::string line;
     int number = 0;
@@ -158,7 +158,11 @@ bool ParseRenderScript(const std::string& text, RenderScript& script, std::strin
         }
         ScriptEvent event;
         std::string what;
-        if (!ParseLine(words, event, what)) {
+        const MusicLine music = ReadMusicLine(words, script, what);
+        if (music == MusicLine::Read) {
+            continue;
+        }
+        if (music == MusicLine::Bad || !BeatsToSeconds(words, script, what) || !ParseLine(words, event, what)) {
             error = LineError(number, what, line);
             return false;
         }
@@ -229,6 +233,7 @@ bool LoadShowFile(const std::string& path, const FireworkTypeRegistry& kinds, do
         error = path + ": " + error;
         return false;
     }
+    script.music = MusicBesideShow(script.music, path);
     return true;
 }
 

@@ -47,6 +47,11 @@ struct RenderScript {
     std::vector<ScriptEvent> events;
     // The text of each line, for messages.
     std::vector<std::string> lines;
+    // The music named by a 'music' line (relative to the show file until LoadShowFile resolves it), and
+    // the tempo of a 'tempo' line for times in beats (0: none).
+    std::string music;
+    double tempo = 0.0;
+    double tempoStart = 0.0;
 };
 
 // Parses the script text. On a malformed line returns false with

@@ -376,6 +376,18 @@ MusicAnalysis AnalyseMusic(const std::vector<float>& mono, int sampleRate, const
                 beat.loudness = count > 0 ? static_cast<float>(sum / count) : 0.0f;
                 analysis.beats.push_back(beat);
             }
+            // Passages against the loud ones: the 95th percentile of the beats' passages is 1.
+            std::vector<double> passages;
+            for (const MusicBeat& beat : analysis.beats) {
+                passages.push_back(beat.loudness);
+            }
+            std::sort(passages.begin(), passages.end());
+            const double loud = passages[passages.size() * 95 / 100];
+            const double quiet = passages[passages.size() / 10];
+            for (MusicBeat& beat : analysis.beats) {
+                beat.loudness = loud > 0.0 ? std::min(1.0f, static_cast<float>(beat.loudness / loud)) : 0.0f;
+            }
+            analysis.dynamic = quiet < 0.6 * loud;
             // Beat numbers count the beats left out too, so that the bars stay in step over a gap.
             std::vector<long> numbers(beats.size(), 0);
             for (std::size_t i = 1; i < beats.size(); ++i) {

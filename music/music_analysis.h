@@ -8,7 +8,7 @@
 
 struct MusicBeat {
     double time = 0.0;
-    // Loudness of the passage around the beat, 0 to 1 of the music's loud level.
+    // Loudness of the passage around the beat (two seconds), 0 to 1 of the loud passages' level.
     float loudness = 0.0f;
     // The first beat of a bar, as estimated.
     bool downbeat = false;
@@ -30,6 +30,8 @@ struct MusicAnalysis {
     std::vector<double> onsets;
     // Loudness every kEnvelopeStep seconds, 0 to 1 of the loud level (the 95th percentile).
     std::vector<float> envelope;
+    // The music has quiet passages as well as loud ones (not one level throughout).
+    bool dynamic = false;
     // No steady beat: silence, a held tone, noise. beats is then empty.
     bool beatless = false;
     // Nothing above a whisper in the whole file.

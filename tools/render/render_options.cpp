@@ -38,6 +38,7 @@ std::string RenderHelpText()
                   "usage: fireworks-render [--script FILE] [--out DIR] [--size WxH] [--seconds S] [--step S]\n"
                   "                        [--every N] [--media DIR] [--no-sea] [--software] [--bare] [--measure]\n"
                   "                        [--video FILE.mp4|FILE.webm] [--audio FILE.wav]\n"
+                  "                        [--music FILE [--write-show FILE]]\n"
                   "  --script FILE  a show file: lines 'at SECONDS launch ID LX LY LZ BX BY BZ' or\n"
                   "                 'at SECONDS click' (default: one firework of every kind, then three clicks)\n"
                   "  --out DIR      folder for frame_NNNNN.png (default: frames)\n"
@@ -53,6 +54,11 @@ std::string RenderHelpText()
                   "                 for .webm; one frame per step, so the step must divide a second\n"
                   "                 (--step 0.04 gives 25 frames a second)\n"
                   "  --audio FILE   write the sound track alone as a 16-bit stereo WAV file\n"
+                  "  --music FILE   music in any format FFmpeg decodes: without --script, a show planned on its\n"
+                  "                 beats (each shell bursts on a beat), as long as the music unless --seconds;\n"
+                  "                 mixed into --video and --audio under the show's own sounds. A show file's\n"
+                  "                 'music' line names its music too. An unreadable file: one line, exit code 1\n"
+                  "  --write-show FILE  with --music: write the planned show as a show file and stop\n"
                   "sound: heard from the camera after its distance over the speed of sound; one world\n"
                   "       unit is 40 m, so sound crosses about 8.6 units a second.\n"
                   "limits: times and --seconds 0 to %g s, --step %g to %g s, at most %g frames,\n"
@@ -86,6 +92,8 @@ RenderOptions ParseRenderOptions(int argc, const char* const* argv)
     app.add_option("--every", every);
     app.add_option("--video", options.video);
     app.add_option("--audio", options.audio);
+    app.add_option("--music", options.music);
+    app.add_option("--write-show", options.writeShow);
     bool noSea = false;
     app.add_flag("--no-sea", noSea);
     app.add_flag("--software", options.show.software);
@@ -131,6 +139,10 @@ RenderOptions ParseRenderOptions(int argc, const char* const* argv)
             return options;
         }
         options.every = static_cast<int>(value);
+    }
+    if (!options.writeShow.empty() && (options.music.empty() || !options.script.empty())) {
+        options.error = "--write-show writes the show planned from music: give --music FILE and no --script";
+        return options;
     }
     if (!options.video.empty()) {
         const double rate = 1.0 / options.step;
