@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "app/auto_show.h"
 #include "app/cameras.h"
@@ -39,6 +40,9 @@ public:
     void StopSound();
     // The open audio device, or null: the show is silent.
     ShowAudio* audio = nullptr;
+    // Before EnableSound: music (interleaved stereo at the mixer's rate) played from the show's start on
+    // its clock; planned, the show it was planned on ends with it (the program keeps running).
+    void SetMusic(std::vector<float> stereo, double seconds, bool planned);
     void StartFullScreen() { startFullScreen = true; }
     // Draws into this existing X window (a screensaver's): no menu bar, status text or cursor.
     void DrawIntoWindow(std::uint64_t nativeWindow) { adoptedWindow = nativeWindow; }
@@ -83,6 +87,8 @@ public:
     bool paused = false;
 
 private:
+    // Keeps the music playing with the show's time, paused with it, and ends a planned show with it.
+    void FollowMusic(double showTime);
     // Launches what the automatic show and the show file have due at the show's time.
     void LaunchDue(double showTime);
 
@@ -97,4 +103,10 @@ private:
     // Application time spent paused; the effects run on application time less this.
     float pausedTotal = 0.0f;
     AutoLaunch dueShells[kAutoFinaleMax];
+    // The music until EnableSound hands it to the mixer, its length, and where it stands.
+    std::vector<float> pendingMusic;
+    double musicSeconds = 0.0;
+    bool musicPlanned = false;
+    bool musicStarted = false;
+    bool musicEnded = false;
 };
