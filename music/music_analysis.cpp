@@ -183,6 +183,13 @@ double LocalPeriod(const std::vector<double>& beats, std::size_t at)
     return Median(gaps);
 }
 
+// How much louder the 50 ms after a time are than the 50 ms before: a note's attack over what still
+// sounds from earlier ones.
+double Rise(const std::vector<float>& mono, int rate, double time)
+{
+    return std::max(0.0, Energy(mono, rate, time - 0.005, time + 0.045) - Energy(mono, rate, time - 0.055, time - 0.005));
+}
+
 // Energy of the first 80 ms from a time: the attack of what starts there.
 double AttackLevel(const std::vector<float>& mono, int rate, double time)
 {
@@ -400,13 +407,26 @@ MusicAnalysis AnalyseMusic(const std::vector<float>& mono, int sampleRate, const
                 strength[numbers[i] % kBeatsPerBar] += AttackLevel(used, rate, beats[i]);
             }
             const long phase = std::max_element(strength, strength + kBeatsPerBar) - strength;
+            std::vector<double> onsetAttacks;
+            for (double onset : analysis.onsets) {
+                onsetAttacks.push_back(Rise(used, rate, onset));
+            }
             for (std::size_t i = 0; i < beats.size(); ++i) {
                 MusicBeat& beat = analysis.beats[i];
                 beat.downbeat = numbers[i] % kBeatsPerBar == phase;
+                // The strong notes of the passage (four seconds either side): a beat on a far weaker one
+                // (a hi-hat while the tracker is still finding a new tempo) is no beat to burst on.
+                const auto first = std::lower_bound(analysis.onsets.begin(), analysis.onsets.end(), beats[i] - 4.0);
+                const auto last = std::upper_bound(analysis.onsets.begin(), analysis.onsets.end(), beats[i] + 4.0);
+                std::vector<double> near(onsetAttacks.begin() + (first - analysis.onsets.begin()),
+                                         onsetAttacks.begin() + (last - analysis.onsets.begin()));
+                std::sort(near.begin(), near.end());
+                const double strong = near.empty() ? 0.0 : near[near.size() * 8 / 10];
+                const bool strongEnough = Rise(used, rate, beats[i]) >= 0.1 * strong;
                 const double local = LocalPeriod(beats, i);
                 const double before = i > 0 ? beats[i] - beats[i - 1] : local;
                 const double after = i + 1 < beats.size() ? beats[i + 1] - beats[i] : local;
-                beat.steady = NearestOnset(analysis.onsets, beats[i], 0.005) >= 0.0 &&
+                beat.steady = strongEnough && NearestOnset(analysis.onsets, beats[i], 0.005) >= 0.0 &&
                               std::fabs(before - local) < 0.08 * local && std::fabs(after - local) < 0.08 * local;
             }
         }
