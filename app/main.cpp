@@ -66,7 +66,8 @@ int PrepareMusic(ShowApp& show, const ProgramOptions& options, const std::string
         std::fprintf(stderr, "fireworks: %s\n", error.c_str());
         return 1;
     }
-    RenderScript plan = PlannedShow(heard, options.hasSeed ? options.seed : 1u, musicFile);
+    RenderScript plan = PlannedShow(heard, options.hasSeed ? options.seed : 1u,
+                                    static_cast<double>(show.frameTime), musicFile);
     if (!options.writeShow.empty()) {
         if (!WriteShowFile(options.writeShow, plan.events, heard, musicFile, error)) {
             std::fprintf(stderr, "fireworks: %s\n", error.c_str());

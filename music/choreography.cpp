@@ -22,6 +22,7 @@ constexpr int kFinaleBeats = 8;
 
 struct Planner {
     std::uint32_t state = 1;
+    double frameStep = 0.0;
     std::vector<ScriptEvent> events;
 
     std::uint32_t Next()
@@ -52,7 +53,8 @@ struct Planner {
         event.burst[0] = event.launch[0] + std::round(lean * 20.0f) / 20.0f;
         event.burst[1] = height;
         event.burst[2] = event.launch[2] + std::round((Uniform() * 1.6f - 0.8f) * 20.0f) / 20.0f;
-        const double launchTime = burstTime - static_cast<double>(RisingShellClimbSeconds(0.0f, height));
+        const double launchTime =
+            burstTime - static_cast<double>(RisingShellClimbSeconds(0.0f, height)) - frameStep;
         if (launchTime < 0.0) {
             return;
         }
@@ -144,9 +146,10 @@ void PlanBeats(const MusicAnalysis& analysis, Planner& plan)
 
 } // namespace
 
-std::vector<ScriptEvent> ChoreographShow(const MusicAnalysis& analysis, std::uint32_t seed)
+std::vector<ScriptEvent> ChoreographShow(const MusicAnalysis& analysis, std::uint32_t seed, double frameStep)
 {
     Planner plan;
+    plan.frameStep = frameStep;
     plan.state = seed * 2654435761u ^ 0x9E3779B9u;
     if (plan.state == 0) {
         plan.state = 1;

@@ -15,5 +15,7 @@
 constexpr double kBeatlessSpacing = 3.0;
 
 // The launches, in time order, as show-file events (kind Launch, launch and burst points, type ids of
-// the six kinds).
-std::vector<ScriptEvent> ChoreographShow(const MusicAnalysis& analysis, std::uint32_t seed);
+// the six kinds), for a show drawn in frames of frameStep seconds. A launch is taken up by the frame
+// after it and a burst shows on the first frame after its climb, a frame late on average: each shell
+// goes up its climb time plus one frame before its beat.
+std::vector<ScriptEvent> ChoreographShow(const MusicAnalysis& analysis, std::uint32_t seed, double frameStep);

@@ -35,10 +35,11 @@ bool ListenToMusic(const std::string& path, const char* program, MusicAudio& aud
     return true;
 }
 
-RenderScript PlannedShow(const MusicAnalysis& analysis, std::uint32_t seed, const std::string& musicPath)
+RenderScript PlannedShow(const MusicAnalysis& analysis, std::uint32_t seed, double frameStep,
+                         const std::string& musicPath)
 {
     RenderScript script;
-    script.events = ChoreographShow(analysis, seed);
+    script.events = ChoreographShow(analysis, seed, frameStep);
     script.music = musicPath;
     script.tempo = analysis.tempo;
     script.tempoStart = analysis.beats.empty() ? 0.0 : analysis.beats.front().time;

@@ -14,5 +14,6 @@
 bool ListenToMusic(const std::string& path, const char* program, MusicAudio& audio, MusicAnalysis& analysis,
                    std::string& error);
 
-// The planned show as a script naming the music.
-RenderScript PlannedShow(const MusicAnalysis& analysis, std::uint32_t seed, const std::string& musicPath);
+// The planned show as a script naming the music, for frames of frameStep seconds.
+RenderScript PlannedShow(const MusicAnalysis& analysis, std::uint32_t seed, double frameStep,
+                         const std::string& musicPath);

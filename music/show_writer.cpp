@@ -12,8 +12,8 @@
 std::string ShowFileText(const std::vector<ScriptEvent>& events, const MusicAnalysis& analysis,
                          const std::string& music)
 {
-    std::string text = "# Planned from the music: each shell bursts on a beat (launch = beat - climb,\n"
-                       "# half a second per unit of burst height). Edit freely; see docs/show-files.md.\n";
+    std::string text = "# Planned from the music: each shell bursts on a beat (launch = beat - climb - one frame,\n"
+                       "# the climb half a second per unit of burst height). Edit freely; see docs/show-files.md.\n";
     text += "music " + music + "\n";
     char line[256];
     if (analysis.tempo > 0.0 && !analysis.beats.empty()) {

@@ -59,7 +59,7 @@ TEST_P(BurstsOnBeats, NineInTenBurstsStartWithin20MsOfATrueBeat)
 {
     const SynthMusic music = DrumPattern(GetParam(), Rate);
     const MusicAnalysis analysis = AnalyseMusic(music.mono, Rate);
-    const std::vector<ScriptEvent> plan = ChoreographShow(analysis, 7);
+    const std::vector<ScriptEvent> plan = ChoreographShow(analysis, 7, Step);
     const std::vector<double> bursts = BurstStarts(plan, analysis.seconds);
     // Every launch burst, and the swelling music brought pairs and fans: more shells than beats used.
     ASSERT_EQ(bursts.size(), plan.size());
@@ -77,9 +77,9 @@ TEST(Choreography, TheSameMusicAndSeedPlanTheSameShowAndQuietStartsSparse)
 {
     const SynthMusic music = DrumPattern({{120.0, 96}}, Rate);
     const MusicAnalysis analysis = AnalyseMusic(music.mono, Rate);
-    const std::vector<ScriptEvent> a = ChoreographShow(analysis, 3);
-    const std::vector<ScriptEvent> b = ChoreographShow(analysis, 3);
-    const std::vector<ScriptEvent> c = ChoreographShow(analysis, 4);
+    const std::vector<ScriptEvent> a = ChoreographShow(analysis, 3, Step);
+    const std::vector<ScriptEvent> b = ChoreographShow(analysis, 3, Step);
+    const std::vector<ScriptEvent> c = ChoreographShow(analysis, 4, Step);
     ASSERT_EQ(a.size(), b.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
         EXPECT_EQ(a[i].time, b[i].time);
@@ -97,7 +97,7 @@ TEST(Choreography, TheSameMusicAndSeedPlanTheSameShowAndQuietStartsSparse)
     int early = 0;
     int late = 0;
     for (const ScriptEvent& e : a) {
-        const double burst = e.time + RisingShellClimbSeconds(e.launch[1], e.burst[1]);
+        const double burst = e.time + RisingShellClimbSeconds(e.launch[1], e.burst[1]) + Step;
         early += burst < third ? 1 : 0;
         late += burst >= 2.0 * third ? 1 : 0;
     }
@@ -105,7 +105,7 @@ TEST(Choreography, TheSameMusicAndSeedPlanTheSameShowAndQuietStartsSparse)
     const double lastBeat = analysis.beats.back().time;
     int onLast = 0;
     for (const ScriptEvent& e : a) {
-        onLast += std::fabs(e.time + RisingShellClimbSeconds(e.launch[1], e.burst[1]) - lastBeat) < 1e-3 ? 1 : 0;
+        onLast += std::fabs(e.time + RisingShellClimbSeconds(e.launch[1], e.burst[1]) + Step - lastBeat) < 1e-3 ? 1 : 0;
     }
     EXPECT_GE(onLast, 5);
 }
@@ -115,7 +115,7 @@ TEST(Choreography, MusicWithoutABeatGetsAnEvenQuietShow)
     for (const SynthMusic& music : {HeldTone(30.0, 220.0, Rate), SynthMusic{std::vector<float>(30 * Rate), {}}}) {
         const MusicAnalysis analysis = AnalyseMusic(music.mono, Rate);
         ASSERT_TRUE(analysis.beatless);
-        const std::vector<ScriptEvent> plan = ChoreographShow(analysis, 1);
+        const std::vector<ScriptEvent> plan = ChoreographShow(analysis, 1, Step);
         ASSERT_GE(plan.size(), 7u);
         for (std::size_t i = 1; i < plan.size(); ++i) {
             EXPECT_NEAR(plan[i].time - plan[i - 1].time, kBeatlessSpacing, 1e-3);

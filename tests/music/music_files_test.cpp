@@ -128,7 +128,7 @@ TEST_F(MusicFiles, APlannedShowWrittenOutReadsBackAsTheSameLaunches)
 {
     const SynthMusic drums = DrumPattern({{110.0, 40}}, SoundSampleRate);
     const MusicAnalysis analysis = AnalyseMusic(drums.mono, SoundSampleRate);
-    const std::vector<ScriptEvent> plan = ChoreographShow(analysis, 5);
+    const std::vector<ScriptEvent> plan = ChoreographShow(analysis, 5, 0.01);
     std::string error;
     const fs::path show = folder / "shows" / "planned.show";
     ASSERT_TRUE(WriteShowFile(show.string(), plan, analysis, (folder / "drums.wav").string(), error)) << error;

@@ -160,7 +160,7 @@ int main(int argc, char** argv)
         MusicAnalysis heard;
         read = ListenToMusic(options.music, "fireworks-render", music, heard, error);
         if (read) {
-            script = PlannedShow(heard, 1, options.music);
+            script = PlannedShow(heard, 1, options.step, options.music);
         }
         if (read && !options.writeShow.empty()) {
             if (!WriteShowFile(options.writeShow, script.events, heard, options.music, error)) {
