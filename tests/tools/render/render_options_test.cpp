@@ -65,3 +65,14 @@ TEST(RenderOptionsTest, BadValuesAndUnknownOptionsAreNamed)
         EXPECT_EQ(options.exitCode, c.exitCode) << c.args[0];
     }
 }
+
+TEST(RenderOptionsTest, MusicAndTheShowWrittenFromIt)
+{
+    const RenderOptions options = Parse({"--music", "song.ogg", "--write-show", "p.show"});
+    EXPECT_TRUE(options.error.empty()) << options.error;
+    EXPECT_EQ(options.music, "song.ogg");
+    EXPECT_EQ(options.writeShow, "p.show");
+    EXPECT_EQ(Parse({"--write-show", "p.show"}).exitCode, 1);
+    EXPECT_EQ(Parse({"--music", "s.ogg", "--script", "a.show", "--write-show", "p.show"}).exitCode, 1);
+    EXPECT_NE(RenderHelpText().find("--music FILE"), std::string::npos);
+}
