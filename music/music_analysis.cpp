@@ -102,13 +102,13 @@ double PreciseOnset(const std::vector<float>& mono, int rate, double time)
     // A floor under the energy before, so that the troughs of a low note do not look like attacks.
     double loudest = 0.0;
     for (double t = time - 35.0 * Ms; t <= time + 35.0 * Ms; t += Ms) {
-        loudest = std::max(loudest, Energy(mono, rate, t, t + 5.0 * Ms));
+        loudest = std::max(loudest, Energy(mono, rate, t, t + 10.0 * Ms));
     }
     double best = time;
     double bestJump = 0.0;
     for (double t = time - 35.0 * Ms; t <= time + 35.0 * Ms; t += Ms) {
-        const double before = Energy(mono, rate, t - 10.0 * Ms, t) * 0.5;
-        const double after = Energy(mono, rate, t, t + 5.0 * Ms);
+        const double before = Energy(mono, rate, t - 20.0 * Ms, t) * 0.5;
+        const double after = Energy(mono, rate, t, t + 10.0 * Ms);
         const double jump = after / (before + 0.02 * loudest + 1e-12);
         if (jump > bestJump) {
             bestJump = jump;
@@ -222,8 +222,8 @@ std::vector<double> FixOctaveAndPhase(const std::vector<double>& beats, const st
     }
     std::vector<double> ratio;
     for (std::size_t i = 1; i < beats.size(); ++i) {
-        const double ends = 0.5 * (AttackLevel(mono, rate, beats[i - 1]) + AttackLevel(mono, rate, beats[i]));
-        const double middle = AttackLevel(mono, rate, 0.5 * (beats[i - 1] + beats[i]));
+        const double ends = 0.5 * (Rise(mono, rate, beats[i - 1]) + Rise(mono, rate, beats[i]));
+        const double middle = Rise(mono, rate, 0.5 * (beats[i - 1] + beats[i]));
         ratio.push_back(middle / std::max(ends, 1e-12));
     }
     std::vector<double> doubled;
@@ -236,8 +236,8 @@ std::vector<double> FixOctaveAndPhase(const std::vector<double>& beats, const st
     std::vector<double> shift;
     for (std::size_t i = 0; i + 1 < doubled.size(); ++i) {
         const double half = 0.5 * (doubled[i + 1] - doubled[i]);
-        shift.push_back(AttackLevel(mono, rate, doubled[i] + half) /
-                        std::max(AttackLevel(mono, rate, doubled[i]), 1e-12));
+        shift.push_back(Rise(mono, rate, doubled[i] + half) /
+                        std::max(Rise(mono, rate, doubled[i]), 1e-12));
     }
     std::vector<double> fixed = doubled;
     for (std::size_t i = 0; i < shift.size(); ++i) {
@@ -352,8 +352,13 @@ MusicAnalysis AnalyseMusic(const std::vector<float>& mono, int sampleRate, const
         // Onsets on a second thread while the beat tracker runs here.
         std::thread onsetThread([&] {
             analysis.onsets = FindOnsets(used, rate);
+            // Attacks are found on the signal's changes: a held bass or pad hides them in the level alone.
+            std::vector<float> changes(used.size());
+            for (std::size_t i = 1; i < used.size(); ++i) {
+                changes[i] = used[i] - 0.95f * used[i - 1];
+            }
             for (double& onset : analysis.onsets) {
-                onset = PreciseOnset(used, rate, onset);
+                onset = PreciseOnset(changes, rate, onset);
             }
             std::sort(analysis.onsets.begin(), analysis.onsets.end());
         });
