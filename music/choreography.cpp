@@ -138,8 +138,15 @@ void PlanBeats(const MusicAnalysis& analysis, Planner& plan)
                            plan.Uniform() - 0.5f);
             }
         } else {
-            // The loudest passages of music that has quiet ones too: a small finale on every beat.
-            plan.Fan(beat.time, beat.downbeat ? 5 : 3, beat.downbeat);
+            // The loudest passages of music that has quiet ones too: a fan of big shells opens each bar,
+            // pairs and singles fill it (more than that whites out the sky).
+            if (beat.downbeat) {
+                plan.Fan(beat.time, 4, true);
+            } else if (inBar == 2) {
+                plan.Fan(beat.time, 2, false);
+            } else {
+                plan.Shell(beat.time, plan.Site(), plan.Small(), plan.Height(3.0f, 4.25f), plan.Uniform() - 0.5f);
+            }
         }
     }
 }

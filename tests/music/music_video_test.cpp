@@ -146,7 +146,7 @@ TEST_F(MusicVideo, FlashesComeWithinAFrameOfTheBeatsInTheSoundTrack)
     EXPECT_GE(PartNear(flashes, heard, Step + 0.002), 0.9);
 }
 
-TEST_F(MusicVideo, AFileThatIsNotSoundIsRefusedInOneLine)
+TEST_F(MusicVideo, AFileThatIsNotSoundIsRefusedInOneLineAndSilenceGetsANote)
 {
     std::ofstream(work / "notes.txt") << std::string(4000, 'x');
     const CommandResult result =
@@ -154,4 +154,15 @@ TEST_F(MusicVideo, AFileThatIsNotSoundIsRefusedInOneLine)
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\n'), 1) << result.output;
     EXPECT_NE(result.output.find("notes.txt"), std::string::npos) << result.output;
+
+    // Silence plans a quiet show and says so on standard error, once.
+    const std::vector<std::uint8_t> silence = EncodeWav16(std::vector<float>(20 * SoundSampleRate, 0.0f), 1,
+                                                          SoundSampleRate);
+    std::ofstream(work / "silence.wav", std::ios::binary)
+        .write(reinterpret_cast<const char*>(silence.data()), static_cast<std::streamsize>(silence.size()));
+    const CommandResult quiet = Shell(std::string(FIREWORKS_RENDER) + " --music '" + (work / "silence.wav").string() +
+                                      "' --write-show '" + (work / "quiet.show").string() + "' 2>&1 >/dev/null");
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(std::count(quiet.output.begin(), quiet.output.end(), '\n'), 1) << quiet.output;
+    EXPECT_NE(quiet.output.find("silent"), std::string::npos) << quiet.output;
 }
