@@ -320,6 +320,72 @@ double OnsetSupport(const std::vector<double>& beats, const std::vector<double>&
     return static_cast<double>(supported) / static_cast<double>(beats.size());
 }
 
+// Each beat's passage loudness, the bars' first beats and the steady beats.
+void DescribeBeats(MusicAnalysis& analysis, const std::vector<double>& beats, const std::vector<float>& used, int rate)
+{
+    for (double time : beats) {
+        MusicBeat beat;
+        beat.time = time;
+        double sum = 0.0;
+        int count = 0;
+        // The passage's loudness: the envelope over two seconds around the beat.
+        for (double t = time - 1.0; t <= time + 1.0; t += kEnvelopeStep) {
+            if (t >= 0.0 && t < analysis.seconds) {
+                sum += LoudnessAt(analysis, t);
+                ++count;
+            }
+        }
+        beat.loudness = count > 0 ? static_cast<float>(sum / count) : 0.0f;
+        analysis.beats.push_back(beat);
+    }
+    // Passages against the loud ones: the 95th percentile of the beats' passages is 1.
+    std::vector<double> passages;
+    for (const MusicBeat& beat : analysis.beats) {
+        passages.push_back(beat.loudness);
+    }
+    std::sort(passages.begin(), passages.end());
+    const double loud = passages[passages.size() * 95 / 100];
+    const double quiet = passages[passages.size() / 10];
+    for (MusicBeat& beat : analysis.beats) {
+        beat.loudness = loud > 0.0 ? std::min(1.0f, static_cast<float>(beat.loudness / loud)) : 0.0f;
+    }
+    analysis.dynamic = quiet < 0.6 * loud;
+    // Beat numbers count the beats left out too, so that the bars stay in step over a gap.
+    std::vector<long> numbers(beats.size(), 0);
+    for (std::size_t i = 1; i < beats.size(); ++i) {
+        const double local = LocalPeriod(beats, i);
+        numbers[i] = numbers[i - 1] + std::max(1L, std::lround((beats[i] - beats[i - 1]) / local));
+    }
+    // The bar's first beat is its strongest on average: choose the phase with the loudest attacks.
+    double strength[kBeatsPerBar] = {};
+    for (std::size_t i = 0; i < beats.size(); ++i) {
+        strength[numbers[i] % kBeatsPerBar] += AttackLevel(used, rate, beats[i]);
+    }
+    const long phase = std::max_element(strength, strength + kBeatsPerBar) - strength;
+    std::vector<double> onsetAttacks;
+    for (double onset : analysis.onsets) {
+        onsetAttacks.push_back(Rise(used, rate, onset));
+    }
+    for (std::size_t i = 0; i < beats.size(); ++i) {
+        MusicBeat& beat = analysis.beats[i];
+        beat.downbeat = numbers[i] % kBeatsPerBar == phase;
+        // The strong notes of the passage (four seconds either side): a beat on a far weaker one
+        // (a hi-hat while the tracker is still finding a new tempo) is no beat to burst on.
+        const auto first = std::lower_bound(analysis.onsets.begin(), analysis.onsets.end(), beats[i] - 4.0);
+        const auto last = std::upper_bound(analysis.onsets.begin(), analysis.onsets.end(), beats[i] + 4.0);
+        std::vector<double> near(onsetAttacks.begin() + (first - analysis.onsets.begin()),
+                                 onsetAttacks.begin() + (last - analysis.onsets.begin()));
+        std::sort(near.begin(), near.end());
+        const double strong = near.empty() ? 0.0 : near[near.size() * 8 / 10];
+        const bool strongEnough = Rise(used, rate, beats[i]) >= 0.1 * strong;
+        const double local = LocalPeriod(beats, i);
+        const double before = i > 0 ? beats[i] - beats[i - 1] : local;
+        const double after = i + 1 < beats.size() ? beats[i + 1] - beats[i] : local;
+        beat.steady = strongEnough && NearestOnset(analysis.onsets, beats[i], 0.005) >= 0.0 &&
+                      std::fabs(before - local) < 0.08 * local && std::fabs(after - local) < 0.08 * local;
+    }
+}
+
 } // namespace
 
 float LoudnessAt(const MusicAnalysis& analysis, double time)
@@ -373,67 +439,7 @@ MusicAnalysis AnalyseMusic(const std::vector<float>& mono, int sampleRate, const
         // A steady beat is one the notes play: most beats on an onset, and enough of them.
         if (beats.size() >= 8 && period > 0.0 && OnsetSupport(beats, analysis.onsets, period) >= 0.6) {
             analysis.tempo = 60.0 / period;
-            for (double time : beats) {
-                MusicBeat beat;
-                beat.time = time;
-                double sum = 0.0;
-                int count = 0;
-                // The passage's loudness: the envelope over two seconds around the beat.
-                for (double t = time - 1.0; t <= time + 1.0; t += kEnvelopeStep) {
-                    if (t >= 0.0 && t < analysis.seconds) {
-                        sum += LoudnessAt(analysis, t);
-                        ++count;
-                    }
-                }
-                beat.loudness = count > 0 ? static_cast<float>(sum / count) : 0.0f;
-                analysis.beats.push_back(beat);
-            }
-            // Passages against the loud ones: the 95th percentile of the beats' passages is 1.
-            std::vector<double> passages;
-            for (const MusicBeat& beat : analysis.beats) {
-                passages.push_back(beat.loudness);
-            }
-            std::sort(passages.begin(), passages.end());
-            const double loud = passages[passages.size() * 95 / 100];
-            const double quiet = passages[passages.size() / 10];
-            for (MusicBeat& beat : analysis.beats) {
-                beat.loudness = loud > 0.0 ? std::min(1.0f, static_cast<float>(beat.loudness / loud)) : 0.0f;
-            }
-            analysis.dynamic = quiet < 0.6 * loud;
-            // Beat numbers count the beats left out too, so that the bars stay in step over a gap.
-            std::vector<long> numbers(beats.size(), 0);
-            for (std::size_t i = 1; i < beats.size(); ++i) {
-                const double local = LocalPeriod(beats, i);
-                numbers[i] = numbers[i - 1] + std::max(1L, std::lround((beats[i] - beats[i - 1]) / local));
-            }
-            // The bar's first beat is its strongest on average: choose the phase with the loudest attacks.
-            double strength[kBeatsPerBar] = {};
-            for (std::size_t i = 0; i < beats.size(); ++i) {
-                strength[numbers[i] % kBeatsPerBar] += AttackLevel(used, rate, beats[i]);
-            }
-            const long phase = std::max_element(strength, strength + kBeatsPerBar) - strength;
-            std::vector<double> onsetAttacks;
-            for (double onset : analysis.onsets) {
-                onsetAttacks.push_back(Rise(used, rate, onset));
-            }
-            for (std::size_t i = 0; i < beats.size(); ++i) {
-                MusicBeat& beat = analysis.beats[i];
-                beat.downbeat = numbers[i] % kBeatsPerBar == phase;
-                // The strong notes of the passage (four seconds either side): a beat on a far weaker one
-                // (a hi-hat while the tracker is still finding a new tempo) is no beat to burst on.
-                const auto first = std::lower_bound(analysis.onsets.begin(), analysis.onsets.end(), beats[i] - 4.0);
-                const auto last = std::upper_bound(analysis.onsets.begin(), analysis.onsets.end(), beats[i] + 4.0);
-                std::vector<double> near(onsetAttacks.begin() + (first - analysis.onsets.begin()),
-                                         onsetAttacks.begin() + (last - analysis.onsets.begin()));
-                std::sort(near.begin(), near.end());
-                const double strong = near.empty() ? 0.0 : near[near.size() * 8 / 10];
-                const bool strongEnough = Rise(used, rate, beats[i]) >= 0.1 * strong;
-                const double local = LocalPeriod(beats, i);
-                const double before = i > 0 ? beats[i] - beats[i - 1] : local;
-                const double after = i + 1 < beats.size() ? beats[i + 1] - beats[i] : local;
-                beat.steady = strongEnough && NearestOnset(analysis.onsets, beats[i], 0.005) >= 0.0 &&
-                              std::fabs(before - local) < 0.08 * local && std::fabs(after - local) < 0.08 * local;
-            }
+            DescribeBeats(analysis, beats, used, rate);
         }
     }
     analysis.beatless = analysis.beats.empty();
