@@ -122,7 +122,8 @@ TEST(MusicLiveE2e, TheAutomaticShowPlaysTheMusicAndItsPlanAndGoesOnAfterIt)
     EXPECT_FALSE(show.Wait(1s).has_value());
     show.Terminate(5s);
 
-    // The captured sound holds the music: its first four seconds found in it, drums and all.
+    // The captured sound holds the music, drums and all, over the bursts' booms: each two seconds of it
+    // found there (apart, since the show moves the music back in step when the device's clock wanders).
     const std::string bytes = ReadFile(work / "heard.raw");
     std::vector<float> stereo(bytes.size() / sizeof(float));
     std::memcpy(stereo.data(), bytes.data(), stereo.size() * sizeof(float));
@@ -132,8 +133,14 @@ TEST(MusicLiveE2e, TheAutomaticShowPlaysTheMusicAndItsPlanAndGoesOnAfterIt)
     }
     ASSERT_GT(left.size(), music.mono.size() / 2);
     const std::vector<double> heard = Envelope(left);
-    std::vector<double> start = Envelope(music.mono);
-    start.resize(400);
-    EXPECT_GT(BestMatch(heard, start), 0.8);
+    const std::vector<double> played = Envelope(music.mono);
+    std::vector<double> matches;
+    for (std::size_t at = 0; at + 200 <= played.size(); at += 200) {
+        matches.push_back(BestMatch(heard, std::vector<double>(played.begin() + static_cast<std::ptrdiff_t>(at),
+                                                               played.begin() + static_cast<std::ptrdiff_t>(at + 200))));
+    }
+    std::sort(matches.begin(), matches.end());
+    ASSERT_GE(matches.size(), 4u);
+    EXPECT_GT(matches[matches.size() / 2], 0.8);
     fs::remove_all(work);
 }
