@@ -16,6 +16,8 @@
 #include "app/show_app.h"
 #include "app/version_text.h"
 #include "effects/effect_context.h"
+#include "music/music_plan.h"
+#include "music/show_writer.h"
 #include "effects/random01.h"
 #include "framework/app_entry.h"
 #include "media/media_lookup.h"
@@ -67,6 +69,44 @@ void CloseOnTermination(ShowApp& show)
     }).detach();
 }
 
+// Decodes the music and, without a show file, plans the show on it (or writes the plan and stops).
+// Returns -1 to go on; otherwise the show does not start and this is the exit code (1: an error was
+// printed, 0: the plan was written).
+int PrepareMusic(ShowApp& show, const ProgramOptions& options, const std::string& musicFile)
+{
+    MusicAudio music;
+    std::string error;
+    if (!options.showFile.empty()) {
+        if (!DecodeMusic(musicFile, music, error)) {
+            std::fprintf(stderr, "fireworks: %s\n", error.c_str());
+            return 1;
+        }
+        const double seconds = music.Seconds();
+        show.SetMusic(std::move(music.stereo), seconds, false);
+        return -1;
+    }
+    MusicAnalysis heard;
+    if (!ListenToMusic(musicFile, "fireworks", music, heard, error)) {
+        std::fprintf(stderr, "fireworks: %s\n", error.c_str());
+        return 1;
+    }
+    RenderScript plan = PlannedShow(heard, options.hasSeed ? options.seed : 1u,
+                                    static_cast<double>(show.frameTime), musicFile);
+    if (!options.writeShow.empty()) {
+        if (!WriteShowFile(options.writeShow, plan.events, heard, musicFile, error)) {
+            std::fprintf(stderr, "fireworks: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("%zu launches on %zu beats (%.1f beats a minute) written to %s\n", plan.events.size(),
+                    heard.beats.size(), heard.tempo, options.writeShow.c_str());
+        return 0;
+    }
+    show.PlayShow(std::move(plan), false);
+    const double seconds = music.Seconds();
+    show.SetMusic(std::move(music.stereo), seconds, true);
+    return -1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -88,6 +128,7 @@ int main(int argc, char** argv)
         return 0;
     }
     static ShowApp show;
+    std::string musicFile = options.music;
     if (!options.showFile.empty()) {
         // Read before the window opens, and before the media folder is entered: the path is the user's.
         RenderScript script;
@@ -97,11 +138,17 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "fireworks: %s\n", error.c_str());
             return 1;
         }
+        if (musicFile.empty()) {
+            musicFile = script.music;
+        }
         show.PlayShow(std::move(script), options.loop);
     }
     // Before any other thread starts (the display's included), so that all of them inherit the
     // blocked signals.
     CloseOnTermination(show);
+    if (const int ended = musicFile.empty() ? -1 : PrepareMusic(show, options, musicFile); ended >= 0) {
+        return ended;
+    }
     if (!DisplayAvailable()) {
         std::fputs("fireworks: no display can be opened here; fireworks-render draws the show to image files "
                    "without one.\n",
@@ -128,7 +175,7 @@ int main(int argc, char** argv)
     if (options.automatic) {
         show.EnableAutoShow();
     }
-    if (options.sound) {
+    if (options.sound || !musicFile.empty()) {
         // In the media folder, where the sounds are.
         show.EnableSound();
     }

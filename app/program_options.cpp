@@ -23,6 +23,7 @@ constexpr const char* HelpText =
     "Usage: fireworks [--help | --version]\n"
     "   or: fireworks [--auto] [--show FILE [--loop]] [--fullscreen | --size WxH] [OPTION]...\n"
     "   or: fireworks --window-id ID | --root [OPTION]...\n"
+    "   or: fireworks --music FILE --write-show FILE [--seed N]\n"
     "\n"
     "Fireworks over the night sea: a real-time 3-D show in a window.\n"
     "  left click   launch a firework\n"
@@ -54,6 +55,15 @@ constexpr const char* HelpText =
     "                  crosses about 8.6 units a second), quieter farther off, panned to its side.\n"
     "                  N turns the sound off and on. Without an audio device the show goes on\n"
     "                  silent after a one-line warning.\n"
+    "  --music FILE    music in any format FFmpeg decodes, played under the show's sounds (which\n"
+    "                  are turned down a little) on the show's clock: P pauses it with the show.\n"
+    "                  With --auto the show is planned on the music's beats (each shell bursts on\n"
+    "                  a beat, quiet passages sparse, loud ones in pairs and fans, finales at the\n"
+    "                  loudest and at the end) and ends with the music; the program keeps running.\n"
+    "                  With --show it plays with the show file (a show file's 'music' line names\n"
+    "                  its music too). The same music and --seed (1 when not given) plan the\n"
+    "                  same show. Implies --sound. An unreadable file: one line, exit code 1\n"
+    "  --write-show FILE  write the show planned on --music as a show file and stop\n"
     "  --fullscreen    start full-screen\n"
     "  --size WxH      client size of the window (64 to 8192 pixels each way)\n"
     "  --seed N        seed (0 to 4294967295) for the automatic show and the bursts' random draws:\n"
@@ -207,6 +217,8 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char
     app.add_flag("--auto", options.automatic);
     app.add_flag("--sound", options.sound);
     app.add_option("--show", options.showFile);
+    app.add_option("--music", options.music);
+    app.add_option("--write-show", options.writeShow);
     app.add_flag("--loop", options.loop);
     app.add_option("--window-id", windowId);
     app.add_flag("--fullscreen", options.fullScreen);
@@ -248,6 +260,13 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char
         app.count("--window-id") == 0 && screensaverWindow != nullptr && *screensaverWindow != '\0';
     if (app.count("--show") > 0 && options.showFile.empty()) {
         options.error = "--show wants a file name";
+    } else if (app.count("--music") > 0 && options.music.empty()) {
+        options.error = "--music wants a file name";
+    } else if (!options.music.empty() && !options.automatic && options.showFile.empty() &&
+               options.writeShow.empty()) {
+        options.error = "--music goes with --auto (a show planned on it), --show FILE or --write-show FILE";
+    } else if (!options.writeShow.empty() && (options.music.empty() || !options.showFile.empty())) {
+        options.error = "--write-show writes the show planned from music: give --music FILE and no --show";
     } else if (options.loop && options.showFile.empty()) {
         options.error = "--loop repeats a show file: give one with --show FILE";
     } else if (app.count("--size") > 0 && !ReadSize(size, options.width, options.height)) {

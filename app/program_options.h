@@ -15,6 +15,9 @@ struct ProgramOptions {
     // A show file played once (or over and over with loop) over the interactive show.
     std::string showFile;
     bool loop = false;
+    // Music to fit the automatic show to or to play with a show file, and where to write the planned show.
+    std::string music;
+    std::string writeShow;
     // An X window to draw the automatic show into (a screensaver's); 0 for a window of our own.
     std::uint64_t windowId = 0;
     bool fullScreen = false;
@@ -47,7 +50,7 @@ struct ProgramOptions {
     std::vector<std::string> warnings;
 
     // The show started without options: exactly the interactive show.
-    bool Plain() const { return !automatic && showFile.empty() && windowId == 0 && !sound && !root; }
+    bool Plain() const { return !automatic && showFile.empty() && windowId == 0 && !sound && !root && music.empty(); }
 };
 
 // Reads argv; screensaverWindow is the value of XSCREENSAVER_WINDOW (may be null), used when

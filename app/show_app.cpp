@@ -191,6 +191,7 @@ HRESULT ShowApp::AdvanceFrame()
         autoShow.rate = launchRate;
         player.start = time - pausedTotal;
     }
+    FollowMusic(static_cast<double>(time - pausedTotal));
     if (paused) {
         // The show's time stands still; the camera, drawn on application time, still flies.
         pausedTotal += elapsed;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "app/auto_show.h"
 #include "app/cameras.h"
@@ -40,6 +41,9 @@ public:
     void StopSound();
     // The open audio device, or null: the show is silent.
     ShowAudio* audio = nullptr;
+    // Before EnableSound: music (interleaved stereo at the mixer's rate) played from the show's start on
+    // its clock; planned, the show it was planned on ends with it (the program keeps running).
+    void SetMusic(std::vector<float> stereo, double seconds, bool planned);
     void StartFullScreen() { startFullScreen = true; }
     // Beyond the plain show: F1 and ? show the keys of the mode over the picture until pressed again.
     void EnableKeysHelp();
@@ -93,6 +97,8 @@ public:
     bool paused = false;
 
 private:
+    // Keeps the music playing with the show's time, paused with it, and ends a planned show with it.
+    void FollowMusic(double showTime);
     // Launches what the automatic show and the show file have due at the show's time.
     void LaunchDue(double showTime);
 
@@ -107,4 +113,10 @@ private:
     // Application time spent paused; the effects run on application time less this.
     float pausedTotal = 0.0f;
     AutoLaunch dueShells[kAutoFinaleMax];
+    // The music until EnableSound hands it to the mixer, its length, and where it stands.
+    std::vector<float> pendingMusic;
+    double musicSeconds = 0.0;
+    bool musicPlanned = false;
+    bool musicStarted = false;
+    bool musicEnded = false;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The show with sound: the audio device, the listener at the camera and the sound commands.
 #include <cstdio>
+#include <utility>
 
 #include "app/show_app.h"
 #include "app/show_audio.h"
@@ -43,6 +44,8 @@ void SoundOffCommand()
 void ShowApp::EnableSound()
 {
     static ShowAudio output;
+    // Before the device opens: the mixer's callback reads the music from then on.
+    output.mixer.SetMusic(std::move(pendingMusic));
     std::string error;
     if (!output.Open(error)) {
         std::fprintf(stderr, "fireworks: no sound (%s); the show goes on silent\n", error.c_str());

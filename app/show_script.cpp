@@ -4,6 +4,7 @@
 #include "app/show_script.h"
 
 #include "app/firework_types.h"
+#include "app/show_music_lines.h"
 
 #include <algorithm>
 #include <charconv>
@@ -168,8 +169,7 @@ bool ReadEventLine(const std::vector<std::string>& words, ScriptEvent& event, st
         error = "time " + QuotedWord(words[1]) + " is outside 0 to " + Seconds(kMaxShowSeconds) + " s";
         return false;
     }
-    event.time = static_cast<float>(time);
-    event.microseconds = std::llround(time * 1e6);
+    SetScriptEventTime(event, time);
     if (words.size() < 3) {
         error = "missing the action after the time (launch or click)";
         return false;
@@ -215,10 +215,15 @@ bool ReadScriptNumber(const std::string& word, double& value)
     return error == std::errc{} && end == last && std::isfinite(value);
 }
 
+void SetScriptEventTime(ScriptEvent& event, double seconds)
+{
+    event.time = static_cast<float>(seconds);
+    event.microseconds = std::llround(seconds * 1e6);
+}
+
 ShowReader::ShowReader(RenderScript& script) : script_(script)
 {
-    script_.events.clear();
-    script_.lines.clear();
+    script_ = RenderScript{};
 }
 
 bool ShowReader::AddLine(const std::string& text, std::string& error)
@@ -226,12 +231,24 @@ bool ShowReader::AddLine(const std::string& text, std::string& error)
     ++number_;
     const bool marked = number_ == 1 && text.rfind(kByteOrderMark, 0) == 0;
     const std::string line = marked ? text.substr(sizeof kByteOrderMark - 1) : text;
-    const std::vector<std::string> words = Words(line);
+    std::vector<std::string> words = Words(line);
     if (words.empty()) {
         return true;
     }
     // Each kind of line, named by its first word, has its own reader.
+    std::string what;
+    const MusicLine music = ReadMusicLine(words, script_, what);
+    if (music != MusicLine::NotOne) {
+        if (music == MusicLine::Bad) {
+            error = LineError(number_, what, line);
+        }
+        return music == MusicLine::Read;
+    }
     if (words[0] == "at") {
+        if (!BeatsToSeconds(words, script_, what)) {
+            error = LineError(number_, what, line);
+            return false;
+        }
         return AddEvent(words, line, error);
     }
     error = LineError(number_, "expected 'at <seconds> launch ...' or 'at <seconds> click'", line);
@@ -347,6 +364,7 @@ bool LoadShowFile(const std::string& path, const FireworkTypeRegistry& kinds, do
         error = shownPath + ": " + error;
         return false;
     }
+    script.music = MusicBesideShow(script.music, path);
     return true;
 }
 

@@ -50,6 +50,11 @@ struct RenderScript {
     std::vector<ScriptEvent> events;
     // The text of each line that holds an event, by line number, for messages.
     std::map<int, std::string> lines;
+    // The music named by a 'music' line (relative to the show file until LoadShowFile resolves it), and
+    // the tempo of a 'tempo' line for times in beats (0: none).
+    std::string music;
+    double tempo = 0.0;
+    double tempoStart = 0.0;
 };
 
 // Reads a show line by line, keeping only its events; ParseRenderScript and LoadShowFile feed it.
@@ -85,6 +90,9 @@ long long ScriptEventFrame(const ScriptEvent& event, double step);
 // A word of a show file or an argument as a message quotes it: cut when long, with control bytes and
 // broken UTF-8 written as \xNN so that nothing reaches the terminal raw.
 std::string QuotedWord(const std::string& word);
+
+// Sets an event's time in seconds and in the whole microseconds its frame is counted from.
+void SetScriptEventTime(ScriptEvent& event, double seconds);
 
 // Reads a whole word as a finite number ("1.5", "-2", "1e3"); false for anything else ("0x10", "nan").
 bool ReadScriptNumber(const std::string& word, double& value);

@@ -40,7 +40,7 @@ RisingShell::~RisingShell()
 
 void RisingShell::Start()
 {
-    duration = (end.y - start.y) * 0.5f;
+    duration = RisingShellClimbSeconds(start.y, end.y);
     trailClock = 0.0f;
     nextSmoke = 0.0f;
     wobbleFrequency = static_cast<float>((Random01() + 1.0) * 10.0);

@@ -29,6 +29,13 @@ public:
     FireObject* payload;
 };
 
+// Seconds a shell climbs from its launch height to its burst height: half a second per unit. A show
+// that times its bursts (to music) launches this long before the burst.
+inline float RisingShellClimbSeconds(float startY, float endY)
+{
+    return (endY - startY) * 0.5f;
+}
+
 // Seconds of elapsed time per trail spark.
 constexpr float RisingShellTrailStep = 0.005f;
 // The shell's own colour: opaque warm white.

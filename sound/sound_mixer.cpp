@@ -101,6 +101,14 @@ void SoundMixer::Mix(float* stereo, int frames)
     }
     std::fill(stereo, stereo + 2 * static_cast<std::size_t>(std::max(frames, 0)), 0.0f);
     const std::int64_t end = now + frames;
+    const std::int64_t seek = musicSeek_.exchange(-1, std::memory_order_relaxed);
+    std::int64_t played = musicPlayed_.load(std::memory_order_relaxed);
+    if (seek >= 0) {
+        played = seek;
+    }
+    const auto musicFrames = static_cast<std::int64_t>(music_.size() / 2);
+    const bool music = musicPlaying_.load(std::memory_order_relaxed) && played < musicFrames;
+    const float duck = music ? MusicDuck : 1.0f;
     for (Voice& voice : voices_) {
         if (!voice.active || voice.start >= end) {
             continue;
@@ -108,7 +116,7 @@ void SoundMixer::Mix(float* stereo, int frames)
         const std::int64_t from = std::max(voice.start, now);
         const std::int64_t to = std::min(voice.start + voice.length, end);
         for (std::int64_t t = from; t < to; ++t) {
-            const float s = voice.data[t - voice.start];
+            const float s = voice.data[t - voice.start] * duck;
             float* out = stereo + 2 * (t - now);
             out[0] += s * voice.left;
             out[1] += s * voice.right;
@@ -117,6 +125,15 @@ void SoundMixer::Mix(float* stereo, int frames)
             voice.active = false;
         }
     }
+    if (music) {
+        const std::int64_t count = std::min<std::int64_t>(frames, musicFrames - played);
+        const float* from = music_.data() + 2 * played;
+        for (std::int64_t i = 0; i < 2 * count; ++i) {
+            stereo[i] += from[i];
+        }
+        played += count;
+    }
+    musicPlayed_.store(played, std::memory_order_release);
     const bool muted = Muted();
     for (int i = 0; i < 2 * frames; ++i) {
         stereo[i] = muted ? 0.0f : Limit(stereo[i]);

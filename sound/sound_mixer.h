@@ -4,6 +4,7 @@
 // callback may call it while the show posts.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -34,6 +35,9 @@ struct HeardFrom {
     float pan = 0.0f;
 };
 
+// The show's own sounds are turned down this much while music plays under them.
+inline constexpr float MusicDuck = 0.7f;
+
 // Distance within which a sound is at full strength, in world units.
 inline constexpr float ReferenceDistance = 4.0f;
 
@@ -56,6 +60,21 @@ public:
         return static_cast<double>(mixed_.load(std::memory_order_acquire)) / SoundSampleRate;
     }
     void SetMuted(bool muted) { muted_.store(muted, std::memory_order_relaxed); }
+
+    // Music under the show: interleaved stereo at SoundSampleRate; only before mixing starts. It plays
+    // while playing is set, from where it stands; SeekMusic moves it (the mix takes the request).
+    void SetMusic(std::vector<float> stereo) { music_ = std::move(stereo); }
+    void SetMusicPlaying(bool playing) { musicPlaying_.store(playing, std::memory_order_relaxed); }
+    void SeekMusic(double seconds)
+    {
+        musicSeek_.store(static_cast<std::int64_t>(std::max(0.0, seconds) * SoundSampleRate),
+                         std::memory_order_relaxed);
+    }
+    // Seconds of music played so far.
+    double MusicClock() const
+    {
+        return static_cast<double>(musicPlayed_.load(std::memory_order_acquire)) / SoundSampleRate;
+    }
     bool Muted() const { return muted_.load(std::memory_order_relaxed); }
 
     // Consumer side: the next frames of interleaved stereo, levels held within -1..1.
@@ -78,4 +97,8 @@ private:
     std::array<Voice, MaxVoices> voices_{};
     std::atomic<std::int64_t> mixed_{0};
     std::atomic<bool> muted_{false};
+    std::vector<float> music_;
+    std::atomic<bool> musicPlaying_{false};
+    std::atomic<std::int64_t> musicSeek_{-1};
+    std::atomic<std::int64_t> musicPlayed_{0};
 };

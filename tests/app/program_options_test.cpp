@@ -170,3 +170,16 @@ TEST(ProgramOptionsTest, MistakesAreNamedInOurWords)
         EXPECT_NE(error.find(c.said), std::string::npos) << error;
     }
 }
+
+TEST(ProgramOptionsTest, MusicGoesWithAShowOrWritesOne)
+{
+    const ProgramOptions planned = Parse({"--auto", "--music", "song.ogg"});
+    EXPECT_TRUE(planned.error.empty()) << planned.error;
+    EXPECT_EQ(planned.music, "song.ogg");
+    EXPECT_FALSE(planned.Plain());
+    EXPECT_TRUE(Parse({"--show", "a.show", "--music", "song.ogg"}).error.empty());
+    EXPECT_EQ(Parse({"--music", "s.ogg", "--write-show", "p.show"}).writeShow, "p.show");
+    EXPECT_NE(Parse({"--music", "song.ogg"}).error.find("--music goes with"), std::string::npos);
+    EXPECT_NE(Parse({"--auto", "--write-show", "p.show"}).error.find("--write-show"), std::string::npos);
+    EXPECT_NE(Parse({"--auto", "--music", ""}).error.find("file name"), std::string::npos);
+}

@@ -143,3 +143,45 @@ TEST(WavFile, RoundTripsAndRefusesTruncatedFiles)
     bytes.resize(bytes.size() - 4);
     EXPECT_FALSE(DecodeWav16(bytes, wav, error));
 }
+
+TEST(SoundMixer, MusicPlaysOnlyWhilePlayingFromWhereItStoodUnderDuckedSounds)
+{
+    SoundMixer mixer;
+    LoadClicks(mixer);
+    // Music whose every sample tells its own position: sample n is n / 1e6 on the left, 0.25 on the right.
+    std::vector<float> music(2 * SoundSampleRate);
+    for (std::size_t n = 0; n < music.size() / 2; ++n) {
+        music[2 * n] = static_cast<float>(n) * 1e-6f;
+        music[2 * n + 1] = 0.25f;
+    }
+    mixer.SetMusic(music);
+    EXPECT_EQ(FirstOnset(MixFor(mixer, 0.1)), -1);
+
+    mixer.SetMusicPlaying(true);
+    std::vector<float> out = MixFor(mixer, 0.1);
+    EXPECT_NEAR(out[1], 0.25f, 1e-6f);
+    EXPECT_NEAR(out[2 * 100], 100e-6f, 1e-7f);
+    EXPECT_NEAR(mixer.MusicClock(), 0.1, 1e-9);
+
+    // Paused, it is silent and stands still; played again, it goes on from there.
+    mixer.SetMusicPlaying(false);
+    EXPECT_EQ(FirstOnset(MixFor(mixer, 0.1)), -1);
+    mixer.SetMusicPlaying(true);
+    out = MixFor(mixer, 0.1);
+    EXPECT_NEAR(out[0], 4800e-6f, 1e-7f);
+
+    // Moved to 0.5 s; an event on top of it is turned down to MusicDuck.
+    mixer.SeekMusic(0.5);
+    mixer.Post({SoundId::Crack, mixer.Clock() + 0.01, 0.5f, 0.0f});
+    out = MixFor(mixer, 0.05);
+    EXPECT_NEAR(out[0], 24000e-6f, 1e-6f);
+    const std::size_t hit = static_cast<std::size_t>(0.01 * SoundSampleRate);
+    EXPECT_NEAR(out[2 * hit + 1] - 0.25f, 0.5f * MusicDuck * std::sin(3.14159265f / 4.0f), 1e-4f);
+
+    // At its end the music stops and the sounds are whole again.
+    mixer.SeekMusic(2.0);
+    mixer.Post({SoundId::Crack, mixer.Clock() + 0.01, 0.5f, 0.0f});
+    out = MixFor(mixer, 0.05);
+    EXPECT_NEAR(out[2 * hit + 1], 0.5f * std::sin(3.14159265f / 4.0f), 1e-4f);
+    EXPECT_NEAR(mixer.MusicClock(), 2.0, 1e-9);
+}

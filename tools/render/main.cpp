@@ -19,6 +19,8 @@
 #include "app/version_text.h"
 #include "media/media_lookup.h"
 #include "tools/render/flash_check.h"
+#include "music/music_plan.h"
+#include "music/show_writer.h"
 #include "tools/render/frame_writer.h"
 #include "tools/render/offline_show.h"
 #include "tools/render/render_options.h"
@@ -158,16 +160,42 @@ int main(int argc, char** argv)
     std::string error;
     FireworkTypeRegistry known;
     RegisterFireworkKinds(known);
-    // A script file gets the show's own checks: a plain file of sensible size, known kinds.
-    const bool read = options.script.empty() ? ReadShowText(DemoScript, known, options.step, script, error)
-                                             : LoadShowFile(options.script, known, options.step, script, error);
+    MusicAudio music;
+    bool read = false;
+    if (!options.music.empty() && options.script.empty()) {
+        // The show planned on the music's beats.
+        MusicAnalysis heard;
+        read = ListenToMusic(options.music, "fireworks-render", music, heard, error);
+        if (read) {
+            script = PlannedShow(heard, 1, options.step, options.music);
+        }
+        if (read && !options.writeShow.empty()) {
+            if (!WriteShowFile(options.writeShow, script.events, heard, options.music, error)) {
+                std::fprintf(stderr, "fireworks-render: %s\n", error.c_str());
+                return 1;
+            }
+            std::printf("%zu launches on %zu beats (%.1f beats a minute) written to %s\n", script.events.size(),
+                        heard.beats.size(), heard.tempo, options.writeShow.c_str());
+            return 0;
+        }
+    } else {
+        // A script file gets the show's own checks: a plain file of sensible size, known kinds.
+        read = options.script.empty() ? ReadShowText(DemoScript, known, options.step, script, error)
+                                      : LoadShowFile(options.script, known, options.step, script, error);
+        // Music given with the script, or named by it.
+        const std::string& musicFile = options.music.empty() ? script.music : options.music;
+        if (read && !musicFile.empty()) {
+            read = DecodeMusic(musicFile, music, error);
+        }
+    }
     if (!read) {
         std::fprintf(stderr, "fireworks-render: %s\n", error.c_str());
         return 1;
     }
     double seconds = options.seconds;
     if (!(seconds > 0.0)) {
-        seconds = (script.events.empty() ? 0.0 : script.events.back().time) + 4.0;
+        seconds = music.Seconds() > 0.0 ? music.Seconds()
+                                        : (script.events.empty() ? 0.0 : script.events.back().time) + 4.0;
     }
     const double frameCount = std::floor(seconds / options.step + 0.5);
     if (frameCount > kMaxFrames) {
@@ -220,6 +248,7 @@ int main(int argc, char** argv)
     }
     if (recording) {
         show.SetLaunchSounds(&track.Sounds());
+        track.SetMusic(std::move(music.stereo));
     }
     // Only when asked: it reads every frame back.
     std::unique_ptr<FlashCounter> flashes;

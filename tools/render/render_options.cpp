@@ -81,6 +81,7 @@ std::string RenderHelpText()
     std::snprintf(text, sizeof text,
                   "Usage: fireworks-render [--help | --version]\n"
                   "   or: fireworks-render [OPTION]...\n"
+                  "   or: fireworks-render --music FILE --write-show FILE\n"
                   "Draws the show without a window into PNG frames, a video with its sound, or a WAV file.\n"
                   "  --script FILE  a show file: lines 'at SECONDS launch ID LX LY LZ BX BY BZ' or\n"
                   "                 'at SECONDS click' (default: one firework of every kind, then three clicks)\n"
@@ -109,6 +110,11 @@ std::string RenderHelpText()
                   "  --flicker A    the flashes' random flicker, 0 to 0.1 of their brightness either way\n"
                   "                 (default 0.1, the reference picture); a script gives the same fireworks\n"
                   "                 at any value. Use 0.05 for videos meant for the public.\n"
+                  "  --music FILE   music in any format FFmpeg decodes: without --script, a show planned on its\n"
+                  "                 beats (each shell bursts on a beat), as long as the music unless --seconds;\n"
+                  "                 mixed into --video and --audio under the show's own sounds. A show file's\n"
+                  "                 'music' line names its music too. An unreadable file: one line, exit code 1\n"
+                  "  --write-show FILE  with --music: write the planned show as a show file and stop\n"
                   "  --help         print this text\n"
                   "  --version      print the version and the licence\n"
                   "sound: heard from the camera after its distance over the speed of sound; one world\n"
@@ -149,6 +155,8 @@ RenderOptions ParseRenderOptions(int argc, const char* const* argv)
     app.add_option("--every", every);
     app.add_option("--video", options.video);
     app.add_option("--audio", options.audio);
+    app.add_option("--music", options.music);
+    app.add_option("--write-show", options.writeShow);
     bool noSea = false;
     app.add_flag("--no-sea", noSea);
     app.add_flag("--software", options.show.software);
@@ -216,6 +224,10 @@ RenderOptions ParseRenderOptions(int argc, const char* const* argv)
     }
     if (!options.audio.empty() && !EndsWith(options.audio, ".wav")) {
         options.error = "--audio writes a WAV file: it wants a file ending in .wav";
+        return options;
+    }
+    if (!options.writeShow.empty() && (options.music.empty() || !options.script.empty())) {
+        options.error = "--write-show writes the show planned from music: give --music FILE and no --script";
         return options;
     }
     if (!options.video.empty()) {

@@ -18,6 +18,9 @@ struct RenderOptions {
     // The show as a video (.mp4 or .webm) with its sound, and the sound track alone as WAV.
     std::string video;
     std::string audio;
+    // Music to fit the show to (or to play with --script), and where to write the planned show.
+    std::string music;
+    std::string writeShow;
     OfflineShowOptions show;
     double seconds = -1.0;
     double step = 0.01;

@@ -15,6 +15,12 @@ bool SoundTrack::Open(bool keepAll, std::string& error)
     return mixer.LoadSounds("", error);
 }
 
+void SoundTrack::SetMusic(std::vector<float> stereo)
+{
+    mixer.SetMusic(std::move(stereo));
+    mixer.SetMusicPlaying(true);
+}
+
 void SoundTrack::LaunchAt(double time, const Listener& listener)
 {
     sounds.SetListener(listener);

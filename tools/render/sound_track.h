@@ -15,6 +15,8 @@ public:
     bool Open(bool keepAll, std::string& error);
 
     LaunchSounds& Sounds() { return sounds; }
+    // Music under the show's sounds from the track's start (interleaved stereo at the mix's rate).
+    void SetMusic(std::vector<float> stereo);
     // The launches about to be made happen at time, heard from listener.
     void LaunchAt(double time, const Listener& listener);
     // Mixes on to time; Latest() holds what was added, interleaved stereo.

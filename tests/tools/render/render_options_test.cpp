@@ -93,3 +93,14 @@ TEST(RenderOptionsTest, AVideoAloneIsOneFileAt25FramesASecond)
     EXPECT_FALSE(Parse({"--every", "0"}).writeFrames);
     EXPECT_TRUE(Parse({"--version"}).version);
 }
+
+TEST(RenderOptionsTest, MusicAndTheShowWrittenFromIt)
+{
+    const RenderOptions options = Parse({"--music", "song.ogg", "--write-show", "p.show"});
+    EXPECT_TRUE(options.error.empty()) << options.error;
+    EXPECT_EQ(options.music, "song.ogg");
+    EXPECT_EQ(options.writeShow, "p.show");
+    EXPECT_EQ(Parse({"--write-show", "p.show"}).exitCode, 1);
+    EXPECT_EQ(Parse({"--music", "s.ogg", "--script", "a.show", "--write-show", "p.show"}).exitCode, 1);
+    EXPECT_NE(RenderHelpText().find("--music FILE"), std::string::npos);
+}
