@@ -6,9 +6,9 @@
 #include <cmath>
 #include <new>
 
-#include "effects/layer_registry.h"
 #include "effects/random01.h"
-#include "effects/rising_shell.h"
+#include "shells/layer_registry.h"
+#include "shells/rising_shell.h"
 
 void FireworkTypeRegistry::RegisterFireworkType(std::int32_t id, const char* name, float weight,
                                                 LaunchHandler handler)

@@ -7,14 +7,14 @@
 #include <cstdio>
 #include <new>
 
-#include "effects/bee_shell.h"
 #include "effects/random01.h"
-#include "effects/ring_shell.h"
-#include "effects/saturn_shell.h"
-#include "effects/spiral_shell.h"
+#include "shells/bee_shell.h"
 #include "shells/chrysanthemum_shell.h"
 #include "shells/color_ramp.h"
 #include "shells/peony_shell.h"
+#include "shells/ring_shell.h"
+#include "shells/saturn_shell.h"
+#include "shells/spiral_shell.h"
 
 namespace {
 

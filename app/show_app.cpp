@@ -11,11 +11,11 @@
 #include "app/show_scene.h"
 #include "app/show_trace.h"
 #include "effects/effect_context.h"
-#include "effects/effects_lifecycle.h"
 #include "effects/random01.h"
 #include "media/bitmap_font.h"
 #include "media/d3d_file.h"
 #include "media/media_failure.h"
+#include "shells/effects_lifecycle.h"
 
 BitmapFont* StatusFont = nullptr;
 

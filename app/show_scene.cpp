@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "effects/effects_lifecycle.h"
 #include "effects/particle_pool.h"
 #include "media/bitmap_font.h"
 #include "media/d3d_file.h"
 #include "media/media_lookup.h"
+#include "shells/effects_lifecycle.h"
 
 namespace {
 

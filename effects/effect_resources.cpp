@@ -76,9 +76,14 @@ void SetSharedRenderStates(IDirect3DDevice8* device)
     device->SetRenderState(D3DRS_POINTSCALE_A, FloatBits(0.0f));
     device->SetRenderState(D3DRS_POINTSCALE_B, FloatBits(0.0f));
     device->SetRenderState(D3DRS_POINTSCALE_C, FloatBits(1.0f));
+    SetAdditiveStates(device);
+}
+
+void SetAdditiveStates(IDirect3DDevice8* device, D3DBLEND sourceBlend)
+{
     device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_SRCBLEND, sourceBlend);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
 }
 

@@ -41,4 +41,7 @@ constexpr HRESULT MediaNotFoundResult = static_cast<HRESULT>(0x8200000Bu);
 HRESULT CreateEffectResources();
 // The shared render states, needed again after every device reset.
 void SetSharedRenderStates(IDirect3DDevice8* device);
+// What every effect draws with: no depth writes, blending that adds the source (scaled by the
+// source blend factor, one unless a family asks for its alpha) onto what is there.
+void SetAdditiveStates(IDirect3DDevice8* device, D3DBLEND sourceBlend = D3DBLEND_ONE);
 void DestroyEffectResources();

@@ -34,14 +34,6 @@ void Expire(ParticlePool& pool)
     }
 }
 
-void SetAdditiveStates(IDirect3DDevice8* device)
-{
-    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-}
-
 // How far from the centre, in halves of the side, the flash and smoke images can show anything under
 // linear filtering: their lit texels end at 0.9 and 0.96 of it.
 constexpr float LightImageReach = 0.93f;

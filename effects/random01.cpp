@@ -22,3 +22,8 @@ double Random01()
     constexpr float scale = 1.0f / 32767.0f;
     return RuntimeRand() * static_cast<double>(scale);
 }
+
+float ScaledRandom(double scale, double offset)
+{
+    return static_cast<float>(Random01() * scale + offset);
+}

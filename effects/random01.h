@@ -14,3 +14,6 @@ void ResetRuntimeRand(std::uint32_t state = 1);
 // rand() scaled into [0, 1] by the single-precision 1/32767. The product is kept in double precision,
 // as the original arithmetic did, so 32767 gives 0.99999999907 and trunc(Random01() * n) stays below n.
 double Random01();
+
+// Random01() * scale + offset, worked in double precision and then narrowed to float.
+float ScaledRandom(double scale, double offset);

@@ -33,10 +33,7 @@ void SpriteLayer::Draw()
         return;
     }
     IDirect3DDevice8* device = Effects.device;
-    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    SetAdditiveStates(device);
     if (placement == SpritePlacement::World) {
         device->SetRenderState(D3DRS_POINTSIZE, std::bit_cast<DWORD>(layerPointSize));
     }

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "media/app_timer.h"
+#include "framework/app_timer.h"
 #include "platform/win/threads.h"
 #include "resources/program_resources.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "framework/app_framework.h"
-#include "media/app_timer.h"
+#include "framework/app_timer.h"
 #include "platform/win/threads.h"
 
 int PassSleepMilliseconds(float frameTime, float passLength)

@@ -44,10 +44,7 @@ void ChrysanthemumLayer::Draw()
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
     device->SetTransform(D3DTS_WORLD, &identity);
-    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    SetAdditiveStates(device, D3DBLEND_SRCALPHA);
     device->SetStreamSource(0, SharedEffects.pointBuffer, sizeof(ColorVertex));
     device->SetVertexShader(ColorVertexFVF);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);

@@ -4,7 +4,7 @@
 
 #include "effects/effect_context.h"
 #include "effects/particle_pool.h"
-#include "effects/sphere_star_pattern.h"
+#include "shells/sphere_star_pattern.h"
 
 ChrysanthemumShell::ChrysanthemumShell(float x, float y, float z, std::int32_t starDensity_, float duration_,
                                        float speed_, const ColorRamp& ramp_)

@@ -5,8 +5,8 @@
 #include "effects/effect_context.h"
 #include "effects/particle_pool.h"
 #include "effects/random01.h"
-#include "effects/sphere_star_pattern.h"
 #include "effects/vertex_batches.h"
+#include "shells/sphere_star_pattern.h"
 
 PeonyShell::PeonyShell(float x, float y, float z, std::int32_t starDensity_, float duration_, float speed_,
                        const ColorRamp& ramp_, bool dropSparks_)

@@ -14,16 +14,16 @@
 
 #include "app/firework_types.h"
 #include "app/launch_handlers.h"
-#include "effects/bee_shell.h"
-#include "effects/layer_registry.h"
 #include "effects/random01.h"
-#include "effects/ring_shell.h"
-#include "effects/rising_shell.h"
-#include "effects/saturn_shell.h"
-#include "effects/spiral_shell.h"
+#include "shells/bee_shell.h"
 #include "shells/chrysanthemum_shell.h"
 #include "shells/color_ramp.h"
+#include "shells/layer_registry.h"
 #include "shells/peony_shell.h"
+#include "shells/ring_shell.h"
+#include "shells/rising_shell.h"
+#include "shells/saturn_shell.h"
+#include "shells/spiral_shell.h"
 
 namespace {
 
@@ -266,7 +266,7 @@ TEST_F(FireworkTypesTest, EachKindBuildsItsBurstAtTheBurstPointWithItsRamps)
     EXPECT_EQ(saturn->count, 20);
     EXPECT_EQ(saturn->duration, 1.5f);
     EXPECT_TRUE(saturn->speed >= 0.45f && saturn->speed <= 0.55f);
-    EXPECT_TRUE(SameRamp(saturn->sphereRamp, BotanRamps[0]));
+    EXPECT_TRUE(SameRamp(saturn->ramp, BotanRamps[0]));
     EXPECT_TRUE(SameRamp(saturn->ringRamp, BotanRamps[9]));
     ClearLayers();
 
@@ -313,7 +313,7 @@ TEST_F(FireworkTypesTest, TheRandomVariantStaysWithinTheTenPresets)
     LaunchSaturn(registry, 3099, 0, 0, 0, 0, 4, 0);
     const SaturnShell* saturn = OnlyPayload<SaturnShell>();
     ASSERT_NE(saturn, nullptr);
-    EXPECT_TRUE(SameRamp(saturn->sphereRamp, BotanRamps[9]));
+    EXPECT_TRUE(SameRamp(saturn->ramp, BotanRamps[9]));
     EXPECT_TRUE(SameRamp(saturn->ringRamp, BotanRamps[0]));
     ClearLayers();
 

@@ -9,8 +9,8 @@
 #include "app/firework_types.h"
 #include "app/launch_handlers.h"
 #include "effects/effect_context.h"
-#include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
+#include "shells/layer_registry.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/effect_scene.h"
 

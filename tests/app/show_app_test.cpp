@@ -9,8 +9,8 @@
 #include "app/ground_grid.h"
 #include "app/show_app.h"
 #include "app/show_scene.h"
-#include "effects/layer_registry.h"
 #include "shells/chrysanthemum_layer.h"
+#include "shells/layer_registry.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
-#include "effects/effects_lifecycle.h"
-#include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
 #include "effects/random01.h"
 #include "effects/sprite_layer.h"
 #include "effects/vertex_batches.h"
+#include "shells/effects_lifecycle.h"
+#include "shells/layer_registry.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/effect_scene.h"
 

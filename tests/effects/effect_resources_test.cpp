@@ -8,8 +8,8 @@
 #include "effects/billboard.h"
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
-#include "effects/effects_lifecycle.h"
 #include "effects/vertex_batches.h"
+#include "shells/effects_lifecycle.h"
 #include "tests/support/effect_scene.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "effects/effect_context.h"
-#include "effects/effects_lifecycle.h"
-#include "effects/layer_registry.h"
+#include "shells/effects_lifecycle.h"
+#include "shells/layer_registry.h"
 
 namespace {
 

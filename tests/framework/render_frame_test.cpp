@@ -8,7 +8,7 @@
 #include <string>
 
 #include "framework/app_framework.h"
-#include "media/app_timer.h"
+#include "framework/app_timer.h"
 #include "tests/framework/fake_direct3d.h"
 
 namespace {

@@ -8,11 +8,11 @@
 
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
-#include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
 #include "effects/vertex_formats.h"
 #include "shells/chrysanthemum_layer.h"
 #include "shells/chrysanthemum_shell.h"
+#include "shells/layer_registry.h"
 #include "tests/support/effect_scene.h"
 #include "tests/support/effect_test_helpers.h"
 

@@ -9,13 +9,13 @@
 
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
-#include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
 #include "effects/random01.h"
-#include "effects/sphere_star_pattern.h"
 #include "effects/vertex_formats.h"
+#include "shells/layer_registry.h"
 #include "shells/peony_layer.h"
 #include "shells/peony_shell.h"
+#include "shells/sphere_star_pattern.h"
 #include "tests/support/effect_scene.h"
 #include "tests/support/effect_test_helpers.h"
 

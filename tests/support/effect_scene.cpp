@@ -7,9 +7,9 @@
 #include <string>
 
 #include "effects/effect_context.h"
-#include "effects/effects_lifecycle.h"
-#include "effects/layer_registry.h"
 #include "effects/random01.h"
+#include "shells/effects_lifecycle.h"
+#include "shells/layer_registry.h"
 #include "tests/support/bmp_writer.h"
 
 namespace {

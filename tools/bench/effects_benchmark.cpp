@@ -7,21 +7,21 @@
 #include <filesystem>
 #include <string>
 
-#include "effects/bee_shell.h"
 #include "effects/effect_context.h"
-#include "effects/effects_lifecycle.h"
 #include "effects/particle_pool.h"
 #include "effects/random01.h"
-#include "effects/ring_shell.h"
-#include "effects/rising_shell.h"
-#include "effects/saturn_shell.h"
-#include "effects/spiral_shell.h"
-#include "effects/layer_registry.h"
 #include "platform/d3d8/null_device.h"
-#include "tests/support/allocation_counter.h"
+#include "shells/bee_shell.h"
 #include "shells/chrysanthemum_shell.h"
 #include "shells/color_ramp.h"
+#include "shells/effects_lifecycle.h"
+#include "shells/layer_registry.h"
 #include "shells/peony_shell.h"
+#include "shells/ring_shell.h"
+#include "shells/rising_shell.h"
+#include "shells/saturn_shell.h"
+#include "shells/spiral_shell.h"
+#include "tests/support/allocation_counter.h"
 #include "tests/support/bmp_writer.h"
 
 namespace {

@@ -5,15 +5,15 @@
 #include <cstdio>
 
 #include "app/launch_handlers.h"
-#include "d3dx/load_failure.h"
 #include "app/show_scene.h"
+#include "d3dx/load_failure.h"
 #include "effects/effect_context.h"
-#include "effects/effects_lifecycle.h"
-#include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
 #include "media/media_failure.h"
 #include "platform/d3d8/gl/gl_device.h"
 #include "platform/d3d8/gl/gl_offscreen.h"
+#include "shells/effects_lifecycle.h"
+#include "shells/layer_registry.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The effect system's steps, called from the show's framework hooks: one-time set-up, the device
-// resource steps, and the per-frame update and draw.
+// resource steps, and the per-frame update and draw. They fan out over the layer registry, so they
+// live beside it, above the effect machinery.
 #pragma once
 
 #include "platform/win/win_types.h"

@@ -10,11 +10,11 @@
 
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
-#include "effects/effects_lifecycle.h"
-#include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
-#include "effects/rising_shell.h"
 #include "effects/vertex_formats.h"
+#include "shells/effects_lifecycle.h"
+#include "shells/layer_registry.h"
+#include "shells/rising_shell.h"
 #include "tests/support/effect_scene.h"
 #include "tests/support/effect_test_helpers.h"
 

@@ -7,10 +7,9 @@
 #include <memory>
 
 #include "d3dx/d3dx_math.h"
-#include "effects/fire_object.h"
-#include "shells/color_ramp.h"
+#include "shells/ramped_burst.h"
 
-class SpiralShell : public FireObject {
+class SpiralShell : public RampedBurst {
 public:
     // A negative count is taken as 0.
     SpiralShell(float x, float y, float z, std::int32_t count_, float duration_, float speed_,
@@ -19,18 +18,9 @@ public:
     void Start() override;
     void Update() override;
     void Draw() override;
-    void GetPose(BurstPose& pose) const override;
 
-    D3DXVECTOR3 centre;
-    std::int32_t count;
-    float speed;
     // Set by the first update past the duration; the next one ends the shell.
     bool finished = false;
-    ColorRamp ramp;
-    RGBA color{0.0f, 0.0f, 0.0f, 0.0f};
-    float size = 0.0f;
     // Direction times speed for each star; the layer scales them by r.
     std::unique_ptr<D3DXVECTOR3[]> stars;
-    float r = 0.0f;
-    float drop = 0.0f;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The layer objects, built before the program starts, and the registry that lists them.
-#include "effects/layer_registry.h"
+// The layer objects of the seven families, built before the program starts, and the registry that
+// lists them.
+#include "shells/layer_registry.h"
 
 #include "effects/sprite_layer.h"
 #include "shells/chrysanthemum_layer.h"

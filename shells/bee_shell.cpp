@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bee burst: start-up flash and smoke, the corkscrew flight and its sparks.
-#include "effects/bee_shell.h"
-
-#include <algorithm>
+#include "shells/bee_shell.h"
 
 #include "effects/effect_context.h"
 #include "effects/particle_pool.h"
@@ -12,11 +10,6 @@
 namespace {
 
 constexpr float SpinPi = 3.141592f;
-
-float ScaledRandom(double scale, double offset)
-{
-    return static_cast<float>(Random01() * scale + offset);
-}
 
 // The corkscrew radius: swells from 0.01 to 0.05, holds, and shrinks back to 0.01 at full expansion.
 float SwirlRadius(float r)
@@ -34,16 +27,13 @@ float SwirlRadius(float r)
 
 BeeShell::BeeShell(float x, float y, float z, std::int32_t count_, float duration_, float speed_,
                    const ColorRamp& ramp_)
-    : FireObject(LayerBee, duration_), centre(x, y, z), count(std::max(count_, 0)), speed(speed_), ramp(ramp_)
+    : RampedBurst(LayerBee, x, y, z, count_, duration_, speed_, ramp_)
 {
 }
 
 void BeeShell::Start()
 {
-    RGBA c0{0.0f, 0.0f, 0.0f, 0.0f};
-    ramp.Evaluate(0.0f, &c0, nullptr, nullptr);
-    SpawnFlash(centre.x, centre.y, centre.z, 1.0f, 3.0f, 0.8f, D3DXCOLOR(c0.r, c0.g, c0.b, c0.a));
-    SpawnSmoke(centre.x, centre.y, centre.z, 4.0f, 1.5f, 0.8f);
+    Open({1.0f, 3.0f, 0.8f}, {4.0f, 1.5f, 0.8f});
 
     directions = std::make_unique<D3DXVECTOR4[]>(static_cast<std::size_t>(count));
     positions = std::make_unique<D3DXVECTOR3[]>(static_cast<std::size_t>(count));
@@ -67,15 +57,11 @@ void BeeShell::Start()
 
 void BeeShell::Update()
 {
-    const float t = (Effects.time - birthTime) / duration;
-    // A zero or negative duration has no life to show.
-    if (!(duration > 0.0f) || t > 1.0f) {
-        dead = true;
+    const float t = Age();
+    if (!Advance(t, 1.0f)) {
         return;
     }
-    r = ExpansionCurve(t);
     const float rBehind = ExpansionCurve(t - 0.1f);
-    drop = -t * t;
 
     sparkClock += Effects.elapsed;
     // A bee never emits more sparks in one frame than the pool holds; the cap also bounds the loop
@@ -110,23 +96,9 @@ void BeeShell::Update()
             SpawnSpark(centre.x + p.x, centre.y + p.y + drop, centre.z + p.z, tx, ty, tz, life, false);
         }
     }
-
-    // A ramp of fewer than two keys writes nothing: the stars then keep their colour at size 0.
-    float rampSize = 0.0f;
-    ramp.Evaluate(r, &color, &rampSize, nullptr);
-    size = rampSize * 0.5f;
 }
 
 void BeeShell::Draw()
 {
     PointBatch::AddPoints(positions.get(), count, PackColor(color.r, color.g, color.b, color.a));
-}
-
-void BeeShell::GetPose(BurstPose& pose) const
-{
-    pose.pointSize = size;
-    pose.centre = centre;
-    pose.drop = drop;
-    pose.radius = r;
-    pose.orientation = D3DXQUATERNION{0.0f, 0.0f, 0.0f, 1.0f};
 }

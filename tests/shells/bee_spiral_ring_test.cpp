@@ -11,15 +11,15 @@
 #include <glm/glm.hpp>
 #include <glm/gtc/quaternion.hpp>
 
-#include "effects/bee_shell.h"
 #include "effects/effect_resources.h"
-#include "effects/effects_lifecycle.h"
-#include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
 #include "effects/random01.h"
-#include "effects/ring_shell.h"
-#include "effects/spiral_shell.h"
 #include "effects/vertex_formats.h"
+#include "shells/bee_shell.h"
+#include "shells/effects_lifecycle.h"
+#include "shells/layer_registry.h"
+#include "shells/ring_shell.h"
+#include "shells/spiral_shell.h"
 #include "tests/support/effect_scene.h"
 #include "tests/support/effect_test_helpers.h"
 

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "effects/fire_object.h"
-#include "shells/color_ramp.h"
+#include "shells/ramped_burst.h"
 
-class SaturnShell : public FireObject {
+// The base's ramp, colour and size are the sphere's; the ring has its own ramp and colour.
+class SaturnShell : public RampedBurst {
 public:
     // The ring holds 2 × count stars at 1.8 × speed; the sphere comes from SphereStarPattern(count, speed).
     SaturnShell(float x, float y, float z, std::int32_t count_, float duration_, float speed_,
@@ -18,22 +18,12 @@ public:
     void Update() override;
     // Sphere stars, then ring stars, in the figure's own coordinates; layer 3 places the figure.
     void Draw() override;
-    void GetPose(BurstPose& pose) const override;
     // Stars in the ring: 2 × count once Start has placed them, else 0.
     int RingStars() const;
 
-    D3DXVECTOR3 centre;
-    std::int32_t count;
     std::int32_t sphereStars = 0;
-    float speed;
-    ColorRamp sphereRamp;
     ColorRamp ringRamp;
-    float sphereSize = 0.0f;
-    RGBA sphereColor{};
     RGBA ringColor{};
     std::unique_ptr<D3DXVECTOR3[]> spherePositions;
     std::unique_ptr<D3DXVECTOR3[]> ringPositions;
-    float r = 0.0f;
-    float drop = 0.0f;
-    D3DXQUATERNION orientation{0.0f, 0.0f, 0.0f, 1.0f};
 };

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Star positions in latitude rows: the equator circle, then mirrored northern and southern circles.
-#include "effects/sphere_star_pattern.h"
+#include "shells/sphere_star_pattern.h"
 
 #include <cmath>
 

@@ -1,24 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The rising shell's climb, trail, smoke and hand-over of its payload.
-#include "effects/rising_shell.h"
+#include "shells/rising_shell.h"
 
 #include <cmath>
 
 #include "effects/effect_context.h"
-#include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
 #include "effects/random01.h"
 #include "effects/vertex_batches.h"
+#include "shells/layer_registry.h"
 
 namespace {
 
 constexpr float Pi = 3.1415927f;
 constexpr float SmokeInterval = 0.05f;
-
-float ScaledRandom(double scale, double offset)
-{
-    return static_cast<float>(Random01() * scale + offset);
-}
 
 } // namespace
 

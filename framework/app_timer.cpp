@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The timer's state lives in one struct under a mutex: the window thread starts and stops it while
 // the render thread reads it.
-#include "media/app_timer.h"
+#include "framework/app_timer.h"
 
 #include <mutex>
 

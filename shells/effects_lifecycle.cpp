@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fan-out of the lifecycle steps to the shared resources, the particle pools and the layers.
-#include "effects/effects_lifecycle.h"
+#include "shells/effects_lifecycle.h"
 
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
-#include "effects/layer_registry.h"
 #include "effects/particle_passes.h"
 #include "effects/particle_pool.h"
 #include "shells/color_ramp.h"
+#include "shells/layer_registry.h"
 
 HRESULT EffectsInitScene()
 {

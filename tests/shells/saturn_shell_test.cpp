@@ -10,13 +10,13 @@
 
 #include "effects/effect_context.h"
 #include "effects/effect_resources.h"
-#include "effects/effects_lifecycle.h"
-#include "effects/layer_registry.h"
 #include "effects/particle_pool.h"
 #include "effects/random01.h"
-#include "effects/saturn_shell.h"
-#include "effects/sphere_star_pattern.h"
 #include "effects/vertex_formats.h"
+#include "shells/effects_lifecycle.h"
+#include "shells/layer_registry.h"
+#include "shells/saturn_shell.h"
+#include "shells/sphere_star_pattern.h"
 #include "tests/support/effect_scene.h"
 #include "tests/support/effect_test_helpers.h"
 
@@ -193,8 +193,8 @@ TEST_F(SaturnShellTest, DrawsTheSphereThenTheRingInTheirOwnColours)
 
     // Half-way the expansion is 0.65: the ramps are read there, and the sphere's point size is half its ramp's.
     const float r = ExpansionCurve(0.5f);
-    EXPECT_FLOAT_EQ(shell->sphereSize, (0.4f + (0.2f - 0.4f) * r) * 0.5f);
-    EXPECT_EQ(PointSizeOf(draw), shell->sphereSize);
+    EXPECT_FLOAT_EQ(shell->size, (0.4f + (0.2f - 0.4f) * r) * 0.5f);
+    EXPECT_EQ(PointSizeOf(draw), shell->size);
     EXPECT_EQ(draw.state.textures[0], SharedEffects.textures[TextureShine]);
 
     const DWORD sphereColor = PackColor(1.0f - r, 0.0f, r, 1.0f);

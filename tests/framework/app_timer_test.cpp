@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The timer on a clock the tests move by hand: application time across stops and starts, elapsed
 // time, the millisecond fall-back clock, and consistent readings while another thread stops and starts.
-#include "media/app_timer.h"
+#include "framework/app_timer.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,9 @@
 #include <memory>
 
 #include "d3dx/d3dx_math.h"
-#include "effects/fire_object.h"
-#include "shells/color_ramp.h"
+#include "shells/ramped_burst.h"
 
-class BeeShell : public FireObject {
+class BeeShell : public RampedBurst {
 public:
     // A negative count is taken as 0.
     BeeShell(float x, float y, float z, std::int32_t count_, float duration_, float speed_, const ColorRamp& ramp_);
@@ -18,20 +17,11 @@ public:
     void Start() override;
     void Update() override;
     void Draw() override;
-    void GetPose(BurstPose& pose) const override;
 
-    D3DXVECTOR3 centre;
-    std::int32_t count;
-    float speed;
-    ColorRamp ramp;
-    RGBA color{0.0f, 0.0f, 0.0f, 0.0f};
-    float size = 0.0f;
     // x, y, z: direction times speed; w: spin, in half-turns over the whole expansion.
     std::unique_ptr<D3DXVECTOR4[]> directions;
     // Current position of each bee relative to the centre.
     std::unique_ptr<D3DXVECTOR3[]> positions;
-    float r = 0.0f;
-    float drop = 0.0f;
     // Elapsed time not yet turned into sparks.
     float sparkClock = 0.0f;
 };

@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Saturn burst: flash and smoke at the centre, a sphere and a ring of stars that swell and sink.
-#include "effects/saturn_shell.h"
+#include "shells/saturn_shell.h"
 
 #include <cmath>
 
-#include "effects/effect_context.h"
-#include "effects/particle_pool.h"
 #include "effects/random01.h"
-#include "effects/sphere_star_pattern.h"
 #include "effects/vertex_batches.h"
+#include "shells/sphere_star_pattern.h"
 
 namespace {
 
@@ -17,26 +15,17 @@ float Jitter()
     return static_cast<float>(Random01() * 0.05 - 0.025);
 }
 
-float RandomAngle()
-{
-    return static_cast<float>(Random01() * 6.283184);
-}
-
 } // namespace
 
 SaturnShell::SaturnShell(float x, float y, float z, std::int32_t count_, float duration_, float speed_,
                          const ColorRamp& sphereRamp_, const ColorRamp& ringRamp_)
-    : FireObject(LayerSaturn, duration_), centre(x, y, z), count(count_), speed(speed_), sphereRamp(sphereRamp_),
-      ringRamp(ringRamp_)
+    : RampedBurst(LayerSaturn, x, y, z, count_, duration_, speed_, sphereRamp_), ringRamp(ringRamp_)
 {
 }
 
 void SaturnShell::Start()
 {
-    RGBA burst{};
-    sphereRamp.Evaluate(0.0f, &burst, nullptr, nullptr);
-    SpawnFlash(centre.x, centre.y, centre.z, 0.8f, 3.0f, 1.0f, D3DXCOLOR(burst.r, burst.g, burst.b, burst.a));
-    SpawnSmoke(centre.x, centre.y, centre.z, 5.0f, 2.0f, 0.9f);
+    Open({0.8f, 3.0f, 1.0f}, {5.0f, 2.0f, 0.9f});
 
     D3DXVECTOR3* sphere = nullptr;
     SphereStarPattern(count, speed, sphere, sphereStars);
@@ -55,10 +44,7 @@ void SaturnShell::Start()
         }
     }
 
-    const float yaw = RandomAngle();
-    const float pitch = RandomAngle();
-    const float roll = RandomAngle();
-    D3DXQuaternionRotationYawPitchRoll(&orientation, yaw, pitch, roll);
+    TiltAtRandom();
 }
 
 int SaturnShell::RingStars() const
@@ -68,31 +54,13 @@ int SaturnShell::RingStars() const
 
 void SaturnShell::Update()
 {
-    const float t = (Effects.time - birthTime) / duration;
-    // A duration that is not positive would never reach t > 1; such a shell ends at once.
-    if (t > 1.0f || !(duration > 0.0f)) {
-        dead = true;
-        return;
+    if (Advance(Age(), 0.8f)) {
+        ringRamp.Evaluate(r, &ringColor, nullptr, nullptr);
     }
-    r = ExpansionCurve(t);
-    drop = -0.8f * t * t;
-    sphereRamp.Evaluate(r, &sphereColor, &sphereSize, nullptr);
-    ringRamp.Evaluate(r, &ringColor, nullptr, nullptr);
-    sphereSize = sphereSize * 0.5f;
 }
 
 void SaturnShell::Draw()
 {
-    PointBatch::AddPoints(spherePositions.get(), sphereStars,
-                          PackColor(sphereColor.r, sphereColor.g, sphereColor.b, sphereColor.a));
+    PointBatch::AddPoints(spherePositions.get(), sphereStars, PackColor(color.r, color.g, color.b, color.a));
     PointBatch::AddPoints(ringPositions.get(), RingStars(), PackColor(ringColor.r, ringColor.g, ringColor.b, ringColor.a));
-}
-
-void SaturnShell::GetPose(BurstPose& pose) const
-{
-    pose.pointSize = sphereSize;
-    pose.centre = centre;
-    pose.drop = drop;
-    pose.radius = r;
-    pose.orientation = orientation;
 }
