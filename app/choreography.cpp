@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Planning the show on the beats: how many shells each beat gets, of which kinds, from which sites.
-#include "music/choreography.h"
+#include "app/choreography.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "app/auto_show.h"
-#include "effects/rising_shell.h"
+#include "shells/rising_shell.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding, listening and planning, with what the user sees of it on standard error.
-#include "music/music_plan.h"
+#include "app/music_plan.h"
 
 #include <cstdio>
 
 #include <unistd.h>
 
-#include "music/choreography.h"
+#include "app/choreography.h"
 
 bool ListenToMusic(const std::string& path, const char* program, MusicAudio& audio, MusicAnalysis& analysis,
                    std::string& error)

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a planned show as show-file text.
-#include "music/show_writer.h"
+#include "app/show_writer.h"
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include "effects/rising_shell.h"
+#include "shells/rising_shell.h"
 
 std::string ShowFileText(const std::vector<ScriptEvent>& events, const MusicAnalysis& analysis,
                          const std::string& music)
