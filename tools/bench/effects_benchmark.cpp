@@ -17,7 +17,7 @@
 #include "effects/saturn_shell.h"
 #include "effects/spiral_shell.h"
 #include "effects/layer_registry.h"
-#include "platform/d3d8/null_device.h"
+#include "platform/d3d8/device_front.h"
 #include "tests/support/allocation_counter.h"
 #include "shells/chrysanthemum_shell.h"
 #include "shells/color_ramp.h"

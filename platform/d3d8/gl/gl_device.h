@@ -12,7 +12,7 @@
 #include "platform/d3d8/gl/gl_garbage.h"
 #include "platform/d3d8/gl/gl_program_cache.h"
 #include "platform/d3d8/gl/gl_state_cache.h"
-#include "platform/d3d8/null_device.h"
+#include "platform/d3d8/device_front.h"
 #include "platform/win/critical_section.h"
 
 #include <memory>
@@ -61,12 +61,10 @@ public:
     HRESULT BeginScene() override;
     HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
 
-    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
-                                 UINT primitiveCount) override;
-
 protected:
-    void StateChanged(StateGroup group, DWORD stage) override;
+    void StateChanged(DirtyGroups groups, DWORD stage) override;
+    // Sends the dirty groups and issues the draw; the front end has checked it.
+    HRESULT Draw(const CheckedDraw& draw) override;
     MemoryVertexBuffer* NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage, DWORD fvf,
                                         D3DPOOL pool) override;
     MemoryIndexBuffer* NewIndexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
@@ -75,17 +73,9 @@ protected:
                               DWORD usage, D3DFORMAT format, D3DPOOL pool) override;
 
 private:
-    // Groups of state that a draw sends to GL only when marked.
-    enum DirtyGroup : std::uint32_t {
-        DirtyTransforms = 1u << 0,
-        DirtyLights = 1u << 1,
-        DirtyMaterial = 1u << 2,
-        DirtyRenderStates = 1u << 3,
-        DirtyViewport = 1u << 4,
-        DirtySampler = 1u << 5,
-        DirtyVertexInput = 1u << 6,
-        DirtyAll = 0x7Fu,
-    };
+    // The groups the fixed GL switches (blend, depth, cull, fill, masks, scissor) come from; a clear
+    // borrows the masks and the scissor, so it marks them all.
+    static constexpr DirtyGroups DirtyFixedSwitches = DirtyBlend | DirtyDepth | DirtyRaster;
     // Where a full-screen device stands after its window went away.
     enum class Loss { None, Lost, NotReset };
 
@@ -110,7 +100,6 @@ private:
     static void ReleaseContext(void* device);
     bool MakeContextCurrent();
     void InitGl();
-    void MarkDirty(std::uint32_t groups);
     void UpdateDrawableSize();
     // Draws go straight into the window when its client area is the back buffer's size; otherwise
     // into the offscreen buffer, which Present copies (stretched or letterboxed).
@@ -118,12 +107,12 @@ private:
     void SelectDrawTarget();
     void DeleteGarbage();
 
-    // Checks a draw against its vertex format and buffer; the layout is filled on success.
-    HRESULT CheckVertexRange(UINT firstVertex, UINT lastVertex, GlVertexLayout* layout) const;
     // vertexBytesRead: the end of the vertex bytes the draw reads, for the upload.
     HRESULT PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layout, UINT vertexBytesRead);
     void ApplyVertexInput(const GlVertexLayout& layout);
-    void ApplyRenderStates();
+    void ApplyBlend();
+    void ApplyDepth();
+    void ApplyRaster();
     // Whether the states' depth test passes for every fragment of the buffer as it is.
     bool DepthTestPassesEverywhere() const;
     // A new or changed depth buffer: nothing is known of its contents, and no clear waits for it.
@@ -133,7 +122,10 @@ private:
     void ApplyViewport();
     void ApplySampler(bool singleLevel);
     void FillTransformUniforms();
-    void FillRenderStateUniforms();
+    void FillPointUniforms();
+    void FillFogUniforms();
+    void FillConstantColorUniforms();
+    void FillAlphaTestUniforms();
     void FillMaterialUniforms();
     void FillViewportUniforms();
     void UploadUniforms();
@@ -164,7 +156,7 @@ private:
     GlProgramCache programs;
     std::shared_ptr<GlGarbage> garbage;
     std::vector<GLuint> doomed;
-    std::uint32_t dirty = DirtyAll;
+    DirtyGroups dirty = DirtyAll;
 
     GLuint vertexArray = 0;
     GLuint uniformBuffer = 0;

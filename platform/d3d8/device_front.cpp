@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The null device: argument checks, deviceState keeping, deviceState stateBlocks, resource creation and Reset rules.
-#include "platform/d3d8/null_device.h"
+// The device front end: argument checks, the state and its blocks, resource creation and the Reset rules;
+// a checked draw goes to the back end through one hook.
+#include "platform/d3d8/device_front.h"
 
-#include "platform/d3d8/memory_index_buffer.h"
 #include "platform/d3d8/memory_surface.h"
 #include "platform/d3d8/memory_texture.h"
 
@@ -131,7 +131,7 @@ HRESULT DeviceFrontEnd::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
     presentParameters = *presentationParameters;
     FillDefaultDeviceState(deviceState, presentParameters, deviceCaps);
     inScene = false;
-    StateChanged(StateGroup::All, 0);
+    StateChanged(DirtyAll, 0);
     return D3D_OK;
 }
 
@@ -280,7 +280,7 @@ HRESULT DeviceFrontEnd::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX
     if (slot < 0 || matrix == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().transforms[slot], *matrix, StateGroup::Transforms);
+    Store(Target().transforms[slot], *matrix, DirtyTransforms);
     if (StateBlockMask* mask = Recording()) {
         mask->transforms[slot] = true;
     }
@@ -302,7 +302,7 @@ HRESULT DeviceFrontEnd::SetViewport(const D3DVIEWPORT8* viewport)
     if (viewport == nullptr || !InUnitRange(viewport->MinZ) || !InUnitRange(viewport->MaxZ)) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().viewport, *viewport, StateGroup::Viewport);
+    Store(Target().viewport, *viewport, DirtyViewport);
     if (StateBlockMask* mask = Recording()) {
         mask->viewport = true;
     }
@@ -323,7 +323,7 @@ HRESULT DeviceFrontEnd::SetMaterial(const D3DMATERIAL8* material)
     if (material == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().material, *material, StateGroup::Material);
+    Store(Target().material, *material, DirtyMaterial);
     if (StateBlockMask* mask = Recording()) {
         mask->material = true;
     }
@@ -345,7 +345,7 @@ HRESULT DeviceFrontEnd::SetLight(DWORD index, const D3DLIGHT8* light)
         light->Type > D3DLIGHT_DIRECTIONAL) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().lights[index], *light, StateGroup::Lights);
+    Store(Target().lights[index], *light, DirtyLights);
     if (StateBlockMask* mask = Recording()) {
         mask->lights[index] = true;
     }
@@ -366,7 +366,7 @@ HRESULT DeviceFrontEnd::LightEnable(DWORD index, BOOL enable)
     if (index >= DeviceLightCount) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().lightEnabled[index], enable ? TRUE : FALSE, StateGroup::Lights);
+    Store(Target().lightEnabled[index], enable ? TRUE : FALSE, DirtyLights);
     if (StateBlockMask* mask = Recording()) {
         mask->lightEnabled[index] = true;
     }
@@ -387,7 +387,7 @@ HRESULT DeviceFrontEnd::SetClipPlane(DWORD index, const float* plane)
     if (index >= DeviceClipPlaneCount || plane == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().clipPlanes[index], ClipPlane{{plane[0], plane[1], plane[2], plane[3]}}, StateGroup::ClipPlanes);
+    Store(Target().clipPlanes[index], ClipPlane{{plane[0], plane[1], plane[2], plane[3]}}, DirtyClipPlanes);
     if (StateBlockMask* mask = Recording()) {
         mask->clipPlanes[index] = true;
     }
@@ -408,7 +408,7 @@ HRESULT DeviceFrontEnd::SetRenderState(D3DRENDERSTATETYPE type, DWORD value)
     if (type <= 0 || type >= D3DRS_MAX) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().renderStates[type], value, StateGroup::RenderStates);
+    Store(Target().renderStates[type], value, RenderStateGroup(type));
     if (StateBlockMask* mask = Recording()) {
         mask->renderStates[type] = true;
     }
@@ -435,7 +435,7 @@ HRESULT DeviceFrontEnd::ApplyStateBlock(DWORD token)
         return D3DERR_INVALIDCALL;
     }
     CopyRecordedStates(block->recorded, block->values, deviceState);
-    StateChanged(StateGroup::All, 0);
+    StateChanged(DirtyAll, 0);
     return D3D_OK;
 }
 
@@ -496,7 +496,7 @@ HRESULT DeviceFrontEnd::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETY
     if (stage >= D3DMAX_TEXTURE_STAGES || type <= 0 || type >= D3DTSS_MAX) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().textureStageStates[stage][type], value, StateGroup::TextureStage, stage);
+    Store(Target().textureStageStates[stage][type], value, DirtyTextureStage, stage);
     if (StateBlockMask* mask = Recording()) {
         mask->textureStageStates[stage][type] = true;
     }
@@ -516,11 +516,17 @@ HRESULT DeviceFrontEnd::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, U
     if (buffer == nullptr || buffer->Locked()) {
         return D3DERR_INVALIDCALL;
     }
+    const std::uint64_t count = VerticesOf(type, primitiveCount);
     const std::uint64_t available = buffer->Size() / deviceState.streamStride;
-    if (startVertex + VerticesOf(type, primitiveCount) > available) {
+    if (startVertex + count > available) {
         return D3DERR_INVALIDCALL;
     }
-    return D3D_OK;
+    CheckedDraw draw{type, primitiveCount, static_cast<UINT>(count), startVertex, false,
+                     FvfLayoutOf(deviceState.vertexShader), 0, 0};
+    if (vertexFormatChecked && !VerticesInside(startVertex + count - 1, draw)) {
+        return D3DERR_INVALIDCALL;
+    }
+    return Draw(draw);
 }
 
 HRESULT DeviceFrontEnd::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
@@ -533,12 +539,13 @@ HRESULT DeviceFrontEnd::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minInde
         return D3D_OK;
     }
     const auto* vertices = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
-    const auto* indices = static_cast<const MemoryIndexBuffer*>(deviceState.indices);
+    auto* indices = static_cast<MemoryIndexBuffer*>(deviceState.indices);
     if (vertices == nullptr || indices == nullptr || vertices->Locked() || indices->Locked()) {
         return D3DERR_INVALIDCALL;
     }
+    const std::uint64_t count = VerticesOf(type, primitiveCount);
     const std::uint64_t indexCount = indices->Size() / indices->IndexSize();
-    if (startIndex + VerticesOf(type, primitiveCount) > indexCount) {
+    if (startIndex + count > indexCount) {
         return D3DERR_INVALIDCALL;
     }
     const std::uint64_t vertexCount = vertices->Size() / deviceState.streamStride;
@@ -547,12 +554,29 @@ HRESULT DeviceFrontEnd::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minInde
         std::uint64_t{minIndex} + numVertices - 1 > deviceCaps.MaxVertexIndex) {
         return D3DERR_INVALIDCALL;
     }
-    return D3D_OK;
+    const auto end = static_cast<UINT>((startIndex + count) * indices->IndexSize());
+    CheckedDraw draw{type, primitiveCount, static_cast<UINT>(count), startIndex, true,
+                     FvfLayoutOf(deviceState.vertexShader), 0, end};
+    if (!vertexFormatChecked) {
+        return Draw(draw);
+    }
+    // A base vertex past a signed 32-bit offset cannot be drawn from.
+    if (deviceState.baseVertexIndex > 0x7FFFFFFFu) {
+        return D3DERR_INVALIDCALL;
+    }
+    // Every index the draw reads must name a vertex inside the buffer, whatever numVertices claims: most
+    // draws pass against the largest index of the whole buffer, the others are checked on their range.
+    const std::uint64_t base = deviceState.baseVertexIndex;
+    if (!VerticesInside(base + indices->LargestIndex(), draw) &&
+        !VerticesInside(base + indices->LargestIndexIn(startIndex, draw.count), draw)) {
+        return D3DERR_INVALIDCALL;
+    }
+    return Draw(draw);
 }
 
 HRESULT DeviceFrontEnd::SetVertexShader(DWORD handle)
 {
-    Store(Target().vertexShader, handle, StateGroup::VertexInput);
+    Store(Target().vertexShader, handle, DirtyVertexInput);
     if (StateBlockMask* mask = Recording()) {
         mask->vertexShader = true;
     }
@@ -608,7 +632,7 @@ HRESULT DeviceFrontEnd::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer
     Rebind(target.streamSource, streamData);
     target.streamStride = stride;
     if (changed && Recording() == nullptr) {
-        StateChanged(StateGroup::VertexInput, 0);
+        StateChanged(DirtyVertexInput, 0);
     }
     if (StateBlockMask* mask = Recording()) {
         mask->streamSource = true;
@@ -691,15 +715,29 @@ std::uint64_t DeviceFrontEnd::VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCo
     }
 }
 
-void DeviceFrontEnd::StateChanged(StateGroup, DWORD) {}
+void DeviceFrontEnd::StateChanged(DirtyGroups, DWORD) {}
+
+HRESULT DeviceFrontEnd::Draw(const CheckedDraw&) { return D3D_OK; }
+
+bool DeviceFrontEnd::VerticesInside(std::uint64_t lastVertex, CheckedDraw& draw) const
+{
+    const auto* buffer = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
+    // The last vertex read must end inside the buffer, whatever the stride.
+    const std::uint64_t end = lastVertex * deviceState.streamStride + draw.layout.stride;
+    if (draw.layout.position < 0 || end > buffer->Size()) {
+        return false;
+    }
+    draw.vertexBytesRead = static_cast<UINT>(end);
+    return true;
+}
 
 template <typename Value>
-void DeviceFrontEnd::Store(Value& slot, const Value& value, StateGroup group, DWORD stage)
+void DeviceFrontEnd::Store(Value& slot, const Value& value, DirtyGroups groups, DWORD stage)
 {
     const bool changed = Recording() == nullptr && std::memcmp(&slot, &value, sizeof(Value)) != 0;
     slot = value;
-    if (changed) {
-        StateChanged(group, stage);
+    if (changed && groups != 0) {
+        StateChanged(groups, stage);
     }
 }
 
