@@ -1,25 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The device front end: argument checks, the state and its blocks, resource creation and the Reset rules;
-// a checked draw goes to the back end through one hook.
+// The device front end: argument checks, the state and its blocks, the scene and the Reset rules.
+// Resource creation is in device_front_resources.cpp, the draws in device_front_draw.cpp.
 #include "platform/d3d8/device_front.h"
 
-#include "platform/d3d8/memory_surface.h"
 #include "platform/d3d8/memory_texture.h"
 
 #include <cstring>
-#include <new>
 #include <utility>
 
 namespace {
-
-// No texture side may exceed this, whatever the caps say, so that pitches stay within 32 bits.
-constexpr UINT LargestTextureSide = 65536;
-
-bool KnownPrimitive(D3DPRIMITIVETYPE type) { return type >= D3DPT_POINTLIST && type <= D3DPT_TRIANGLEFAN; }
-
-bool KnownPool(D3DPOOL pool) { return pool == D3DPOOL_DEFAULT || pool == D3DPOOL_MANAGED || pool == D3DPOOL_SYSTEMMEM; }
-
-bool PowerOfTwo(UINT value) { return value != 0 && (value & (value - 1)) == 0; }
 
 bool HasStencil(D3DFORMAT format)
 {
@@ -136,106 +125,6 @@ HRESULT DeviceFrontEnd::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
 }
 
 HRESULT DeviceFrontEnd::Present(const RECT*, const RECT*, HWND, const void*) { return D3D_OK; }
-
-HRESULT DeviceFrontEnd::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface)
-{
-    if (surface == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *surface = nullptr;
-    const UINT count = presentParameters.BackBufferCount > 0 ? presentParameters.BackBufferCount : 1;
-    if (type != D3DBACKBUFFER_TYPE_MONO || backBuffer >= count) {
-        return D3DERR_INVALIDCALL;
-    }
-    // The back buffer is the one level of a default-pool render target, so holding it stateBlocks Reset.
-    MemoryTexture* texture = nullptr;
-    try {
-        texture = new MemoryTexture(resourceOwner, BackBufferWidth(), BackBufferHeight(), 1, D3DUSAGE_RENDERTARGET,
-                                    BackBufferFormat(), D3DPOOL_DEFAULT);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    HRESULT result = D3D_OK;
-    try {
-        *surface = new MemorySurface(texture, 0);
-    } catch (const std::bad_alloc&) {
-        result = E_OUTOFMEMORY;
-    }
-    // The surface holds the texture now, or nothing does and it goes.
-    texture->Release();
-    return result;
-}
-
-HRESULT DeviceFrontEnd::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                  IDirect3DTexture8** texture)
-{
-    if (texture == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *texture = nullptr;
-    if (D3DFormatBytesPerPixel(format) == 0 || width == 0 || height == 0 || width > deviceCaps.MaxTextureWidth ||
-        height > deviceCaps.MaxTextureHeight || width > LargestTextureSide || height > LargestTextureSide ||
-        !KnownPool(pool)) {
-        return D3DERR_INVALIDCALL;
-    }
-    if ((deviceCaps.TextureCaps & D3DPTEXTURECAPS_POW2) && (!PowerOfTwo(width) || !PowerOfTwo(height))) {
-        return D3DERR_INVALIDCALL;
-    }
-    if ((deviceCaps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) && width != height) {
-        return D3DERR_INVALIDCALL;
-    }
-    // Render targets and depth buffers live only in video memory.
-    if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) && pool != D3DPOOL_DEFAULT) {
-        return D3DERR_INVALIDCALL;
-    }
-    const UINT fullChain = MemoryTexture::FullChainLength(width, height);
-    if (levels > fullChain) {
-        return D3DERR_INVALIDCALL;
-    }
-    try {
-        const UINT levelCount = levels == 0 ? fullChain : levels;
-        *texture = NewTexture(resourceOwner, width, height, levelCount, usage, format, pool);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                                       IDirect3DVertexBuffer8** vertexBuffer)
-{
-    if (vertexBuffer == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *vertexBuffer = nullptr;
-    if (length == 0 || (fvf != 0 && length < D3DFVFVertexSize(fvf)) || !KnownPool(pool)) {
-        return D3DERR_INVALIDCALL;
-    }
-    try {
-        *vertexBuffer = NewVertexBuffer(resourceOwner, length, usage, fvf, pool);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                      IDirect3DIndexBuffer8** indexBuffer)
-{
-    if (indexBuffer == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *indexBuffer = nullptr;
-    if ((format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) || length == 0 || !KnownPool(pool)) {
-        return D3DERR_INVALIDCALL;
-    }
-    try {
-        *indexBuffer = NewIndexBuffer(resourceOwner, length, usage, format, pool);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return D3D_OK;
-}
 
 HRESULT DeviceFrontEnd::BeginScene()
 {
@@ -503,77 +392,6 @@ HRESULT DeviceFrontEnd::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETY
     return D3D_OK;
 }
 
-HRESULT DeviceFrontEnd::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
-{
-    if (!KnownPrimitive(type) || primitiveCount > deviceCaps.MaxPrimitiveCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (primitiveCount == 0) {
-        return D3D_OK;
-    }
-    // SetStreamSource admits only this device's memory buffers.
-    const auto* buffer = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
-    if (buffer == nullptr || buffer->Locked()) {
-        return D3DERR_INVALIDCALL;
-    }
-    const std::uint64_t count = VerticesOf(type, primitiveCount);
-    const std::uint64_t available = buffer->Size() / deviceState.streamStride;
-    if (startVertex + count > available) {
-        return D3DERR_INVALIDCALL;
-    }
-    CheckedDraw draw{type, primitiveCount, static_cast<UINT>(count), startVertex, false,
-                     FvfLayoutOf(deviceState.vertexShader), 0, 0};
-    if (vertexFormatChecked && !VerticesInside(startVertex + count - 1, draw)) {
-        return D3DERR_INVALIDCALL;
-    }
-    return Draw(draw);
-}
-
-HRESULT DeviceFrontEnd::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
-                                         UINT primitiveCount)
-{
-    if (!KnownPrimitive(type) || primitiveCount > deviceCaps.MaxPrimitiveCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (primitiveCount == 0) {
-        return D3D_OK;
-    }
-    const auto* vertices = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
-    auto* indices = static_cast<MemoryIndexBuffer*>(deviceState.indices);
-    if (vertices == nullptr || indices == nullptr || vertices->Locked() || indices->Locked()) {
-        return D3DERR_INVALIDCALL;
-    }
-    const std::uint64_t count = VerticesOf(type, primitiveCount);
-    const std::uint64_t indexCount = indices->Size() / indices->IndexSize();
-    if (startIndex + count > indexCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    const std::uint64_t vertexCount = vertices->Size() / deviceState.streamStride;
-    const std::uint64_t lastVertex = std::uint64_t{deviceState.baseVertexIndex} + minIndex + numVertices;
-    if (numVertices == 0 || lastVertex > vertexCount ||
-        std::uint64_t{minIndex} + numVertices - 1 > deviceCaps.MaxVertexIndex) {
-        return D3DERR_INVALIDCALL;
-    }
-    const auto end = static_cast<UINT>((startIndex + count) * indices->IndexSize());
-    CheckedDraw draw{type, primitiveCount, static_cast<UINT>(count), startIndex, true,
-                     FvfLayoutOf(deviceState.vertexShader), 0, end};
-    if (!vertexFormatChecked) {
-        return Draw(draw);
-    }
-    // A base vertex past a signed 32-bit offset cannot be drawn from.
-    if (deviceState.baseVertexIndex > 0x7FFFFFFFu) {
-        return D3DERR_INVALIDCALL;
-    }
-    // Every index the draw reads must name a vertex inside the buffer, whatever numVertices claims: most
-    // draws pass against the largest index of the whole buffer, the others are checked on their range.
-    const std::uint64_t base = deviceState.baseVertexIndex;
-    if (!VerticesInside(base + indices->LargestIndex(), draw) &&
-        !VerticesInside(base + indices->LargestIndexIn(startIndex, draw.count), draw)) {
-        return D3DERR_INVALIDCALL;
-    }
-    return Draw(draw);
-}
-
 HRESULT DeviceFrontEnd::SetVertexShader(DWORD handle)
 {
     Store(Target().vertexShader, handle, DirtyVertexInput);
@@ -683,53 +501,7 @@ HRESULT DeviceFrontEnd::GetIndices(IDirect3DIndexBuffer8** indexData, UINT* base
     return D3D_OK;
 }
 
-MemoryVertexBuffer* DeviceFrontEnd::NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
-                                                DWORD fvf, D3DPOOL pool)
-{
-    return new MemoryVertexBuffer(std::move(owner), length, usage, fvf, pool);
-}
-
-MemoryIndexBuffer* DeviceFrontEnd::NewIndexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
-                                              D3DFORMAT format, D3DPOOL pool)
-{
-    return new MemoryIndexBuffer(std::move(owner), length, usage, format, pool);
-}
-
-MemoryTexture* DeviceFrontEnd::NewTexture(std::shared_ptr<ResourceOwner> owner, UINT width, UINT height, UINT levels,
-                                      DWORD usage, D3DFORMAT format, D3DPOOL pool)
-{
-    return new MemoryTexture(std::move(owner), width, height, levels, usage, format, pool);
-}
-
-std::uint64_t DeviceFrontEnd::VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount)
-{
-    const std::uint64_t n = primitiveCount;
-    switch (type) {
-    case D3DPT_POINTLIST: return n;
-    case D3DPT_LINELIST: return 2 * n;
-    case D3DPT_LINESTRIP: return n + 1;
-    case D3DPT_TRIANGLELIST: return 3 * n;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return n + 2;
-    default: return 0;
-    }
-}
-
 void DeviceFrontEnd::StateChanged(DirtyGroups, DWORD) {}
-
-HRESULT DeviceFrontEnd::Draw(const CheckedDraw&) { return D3D_OK; }
-
-bool DeviceFrontEnd::VerticesInside(std::uint64_t lastVertex, CheckedDraw& draw) const
-{
-    const auto* buffer = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
-    // The last vertex read must end inside the buffer, whatever the stride.
-    const std::uint64_t end = lastVertex * deviceState.streamStride + draw.layout.stride;
-    if (draw.layout.position < 0 || end > buffer->Size()) {
-        return false;
-    }
-    draw.vertexBytesRead = static_cast<UINT>(end);
-    return true;
-}
 
 template <typename Value>
 void DeviceFrontEnd::Store(Value& slot, const Value& value, DirtyGroups groups, DWORD stage)
