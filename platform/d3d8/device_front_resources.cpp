@@ -18,6 +18,29 @@ bool KnownPool(D3DPOOL pool) { return pool == D3DPOOL_DEFAULT || pool == D3DPOOL
 
 bool PowerOfTwo(UINT value) { return value != 0 && (value & (value - 1)) == 0; }
 
+// Makes a resource the checks admitted: memory that cannot be had becomes a code, not an exception.
+template <typename Resource, typename Maker>
+HRESULT Make(Resource** out, Maker maker)
+{
+    try {
+        *out = maker();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return D3D_OK;
+}
+
+// The same after the out-pointer's own checks: null is refused, and a refusal leaves null behind.
+template <typename Resource, typename Maker>
+HRESULT MakeChecked(Resource** out, bool valid, Maker maker)
+{
+    if (out == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *out = nullptr;
+    return valid ? Make(out, maker) : D3DERR_INVALIDCALL;
+}
+
 } // namespace
 
 HRESULT DeviceFrontEnd::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface)
@@ -75,49 +98,22 @@ HRESULT DeviceFrontEnd::CreateTexture(UINT width, UINT height, UINT levels, DWOR
     if (levels > fullChain) {
         return D3DERR_INVALIDCALL;
     }
-    try {
-        const UINT levelCount = levels == 0 ? fullChain : levels;
-        *texture = NewTexture(resourceOwner, width, height, levelCount, usage, format, pool);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return D3D_OK;
+    const UINT levelCount = levels == 0 ? fullChain : levels;
+    return Make(texture, [&] { return NewTexture(resourceOwner, width, height, levelCount, usage, format, pool); });
 }
 
 HRESULT DeviceFrontEnd::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                                       IDirect3DVertexBuffer8** vertexBuffer)
+                                           IDirect3DVertexBuffer8** vertexBuffer)
 {
-    if (vertexBuffer == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *vertexBuffer = nullptr;
-    if (length == 0 || (fvf != 0 && length < D3DFVFVertexSize(fvf)) || !KnownPool(pool)) {
-        return D3DERR_INVALIDCALL;
-    }
-    try {
-        *vertexBuffer = NewVertexBuffer(resourceOwner, length, usage, fvf, pool);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return D3D_OK;
+    const bool valid = length > 0 && (fvf == 0 || length >= D3DFVFVertexSize(fvf)) && KnownPool(pool);
+    return MakeChecked(vertexBuffer, valid, [&] { return NewVertexBuffer(resourceOwner, length, usage, fvf, pool); });
 }
 
 HRESULT DeviceFrontEnd::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                      IDirect3DIndexBuffer8** indexBuffer)
+                                          IDirect3DIndexBuffer8** indexBuffer)
 {
-    if (indexBuffer == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *indexBuffer = nullptr;
-    if ((format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) || length == 0 || !KnownPool(pool)) {
-        return D3DERR_INVALIDCALL;
-    }
-    try {
-        *indexBuffer = NewIndexBuffer(resourceOwner, length, usage, format, pool);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return D3D_OK;
+    const bool valid = (format == D3DFMT_INDEX16 || format == D3DFMT_INDEX32) && length > 0 && KnownPool(pool);
+    return MakeChecked(indexBuffer, valid, [&] { return NewIndexBuffer(resourceOwner, length, usage, format, pool); });
 }
 
 MemoryVertexBuffer* DeviceFrontEnd::NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,

@@ -76,6 +76,12 @@ private:
     // The groups the fixed GL switches (blend, depth, cull, fill, masks, scissor) come from; a clear
     // borrows the masks and the scissor, so it marks them all.
     static constexpr DirtyGroups DirtyFixedSwitches = DirtyBlend | DirtyDepth | DirtyRaster;
+    // A step of the draw's preparation and the groups that call for it.
+    struct GroupSender {
+        DirtyGroups groups;
+        void (GlDevice::*send)();
+    };
+    static const GroupSender groupSenders[];
     // Where a full-screen device stands after its window went away.
     enum class Loss { None, Lost, NotReset };
 

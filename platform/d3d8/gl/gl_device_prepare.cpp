@@ -63,6 +63,21 @@ void CopyColor(float out[4], const D3DCOLORVALUE& c) { Copy4(out, c.r, c.g, c.b,
 
 } // namespace
 
+// What each dirty group sends, in order. Planes are sent in model space, so they follow the world transform.
+const GlDevice::GroupSender GlDevice::groupSenders[] = {
+    {DirtyDepth, &GlDevice::ApplyDepth},
+    {DirtyRaster, &GlDevice::ApplyRaster},
+    {DirtyBlend, &GlDevice::ApplyBlend},
+    {DirtyPoint, &GlDevice::FillPointUniforms},
+    {DirtyFog, &GlDevice::FillFogUniforms},
+    {DirtyConstantColors, &GlDevice::FillConstantColorUniforms},
+    {DirtyAlphaTest, &GlDevice::FillAlphaTestUniforms},
+    {DirtyViewport, &GlDevice::ApplyViewport},
+    {DirtyViewport, &GlDevice::FillViewportUniforms},
+    {DirtyTransforms | DirtyLights | DirtyClipPlanes, &GlDevice::FillTransformUniforms},
+    {DirtyMaterial, &GlDevice::FillMaterialUniforms},
+};
+
 HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layout, UINT vertexBytesRead)
 {
     const DeviceState& state = State();
@@ -98,37 +113,10 @@ HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layou
         dirty |= DirtyDepth;
     }
     // Each group re-derives only what it feeds: a point size touches one uniform row.
-    if (dirty & DirtyDepth) {
-        ApplyDepth();
-    }
-    if (dirty & DirtyRaster) {
-        ApplyRaster();
-    }
-    if (dirty & DirtyBlend) {
-        ApplyBlend();
-    }
-    if (dirty & DirtyPoint) {
-        FillPointUniforms();
-    }
-    if (dirty & DirtyFog) {
-        FillFogUniforms();
-    }
-    if (dirty & DirtyConstantColors) {
-        FillConstantColorUniforms();
-    }
-    if (dirty & DirtyAlphaTest) {
-        FillAlphaTestUniforms();
-    }
-    if (dirty & DirtyViewport) {
-        ApplyViewport();
-        FillViewportUniforms();
-    }
-    // Planes are sent in model space, so they follow the world transform.
-    if (dirty & (DirtyTransforms | DirtyLights | DirtyClipPlanes)) {
-        FillTransformUniforms();
-    }
-    if (dirty & DirtyMaterial) {
-        FillMaterialUniforms();
+    for (const GroupSender& sender : groupSenders) {
+        if (dirty & sender.groups) {
+            (this->*sender.send)();
+        }
     }
     UploadUniforms();
     dirty = 0;
