@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Direct3D 8 device over OpenGL 3.3 core. The device front end keeps the state, checks arguments and
-// runs state blocks; this device marks what each successful change touched and, before a draw, sends
-// only those groups to GL through a cache that skips unchanged binds and switches.
+// draws, and runs state blocks; this device collects the dirty groups the front end names and, at each
+// checked draw it is handed, sends only those groups to GL through a cache that skips unchanged binds
+// and switches.
 // Drawing goes to an offscreen frame buffer; Present copies it into the window.
 // Contexts: without a lock the context stays current on the creating thread. With AttachContextLock,
 // whoever holds the lock owns the context; a call made without holding it takes the lock for its GL work.
