@@ -5,7 +5,7 @@
 #include "d3dx/image_filter.h"
 #include "d3dx/load_failure.h"
 #include "d3dx/pixel_convert.h"
-#include "platform/d3d8/null_device.h"
+#include "platform/d3d8/device_front.h"
 
 #include <gtest/gtest.h>
 

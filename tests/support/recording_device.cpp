@@ -480,22 +480,27 @@ HRESULT RecordingDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATET
 
 HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
 {
+    lastDraw = NoDraw;
     const HRESULT result = DeviceFrontEnd::DrawPrimitive(type, startVertex, primitiveCount);
-    DWORD drawIndex = NoDraw;
-    if (SUCCEEDED(result) && primitiveCount > 0 && !log->paused) {
-        // The null device accepted the draw, so the whole range lies inside the bound buffer.
-        const DeviceState& state = State();
-        const auto* buffer = static_cast<const MemoryVertexBuffer*>(state.streamSource);
-        const auto vertexCount = static_cast<UINT>(VerticesOf(type, primitiveCount));
-        const BYTE* first = buffer->Data() + static_cast<size_t>(startVertex) * state.streamStride;
-        DrawRecord draw{type, startVertex, primitiveCount, buffer, state.streamStride, vertexCount,
-                        std::vector<BYTE>(first, first + static_cast<size_t>(vertexCount) * state.streamStride),
-                        state};
-        drawIndex = static_cast<DWORD>(log->draws.size());
-        log->draws.push_back(std::move(draw));
-    }
-    Record(DeviceMethod::DrawPrimitive, result, {Bits(type), startVertex, primitiveCount, drawIndex});
+    Record(DeviceMethod::DrawPrimitive, result, {Bits(type), startVertex, primitiveCount, lastDraw});
     return result;
+}
+
+HRESULT RecordingDevice::Draw(const CheckedDraw& checked)
+{
+    if (checked.indexed || log->paused) {
+        return D3D_OK;
+    }
+    // The front end checked the draw, so the whole range lies inside the bound buffer.
+    const DeviceState& state = State();
+    const auto* buffer = static_cast<const MemoryVertexBuffer*>(state.streamSource);
+    const BYTE* first = buffer->Data() + static_cast<size_t>(checked.first) * state.streamStride;
+    DrawRecord draw{checked.type, checked.first, checked.primitiveCount, buffer, state.streamStride, checked.count,
+                    std::vector<BYTE>(first, first + static_cast<size_t>(checked.count) * state.streamStride),
+                    state};
+    lastDraw = static_cast<DWORD>(log->draws.size());
+    log->draws.push_back(std::move(draw));
+    return D3D_OK;
 }
 
 HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,

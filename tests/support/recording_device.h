@@ -3,7 +3,7 @@
 // device state at that draw, and the locks of the vertex buffers it created: for call-sequence tests.
 #pragma once
 
-#include "platform/d3d8/null_device.h"
+#include "platform/d3d8/device_front.h"
 
 #include <cstring>
 #include <memory>
@@ -215,6 +215,8 @@ public:
     HRESULT GetIndices(IDirect3DIndexBuffer8** indexData, UINT* baseVertexIndex) override;
 
 protected:
+    // Writes down what a plain draw read and the state it read it under.
+    HRESULT Draw(const CheckedDraw& draw) override;
     MemoryVertexBuffer* NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage, DWORD fvf,
                                         D3DPOOL pool) override;
 
@@ -237,4 +239,6 @@ private:
     PlannedFailure vertexBufferFailure;
     PlannedFailure indexBufferFailure;
     HRESULT cooperativeLevel = D3D_OK;
+    // The draw the hook wrote down during the current DrawPrimitive, or NoDraw.
+    DWORD lastDraw = NoDraw;
 };

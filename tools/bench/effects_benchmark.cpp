@@ -10,7 +10,7 @@
 #include "effects/effect_context.h"
 #include "effects/particle_pool.h"
 #include "effects/random01.h"
-#include "platform/d3d8/null_device.h"
+#include "platform/d3d8/device_front.h"
 #include "shells/bee_shell.h"
 #include "shells/chrysanthemum_shell.h"
 #include "shells/color_ramp.h"

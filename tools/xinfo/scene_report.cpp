@@ -11,7 +11,7 @@
 #include "media/d3d_file.h"
 #include "media/media_failure.h"
 #include "media/media_lookup.h"
-#include "platform/d3d8/null_device.h"
+#include "platform/d3d8/device_front.h"
 #include "platform/xfile/dxfile.h"
 #include "platform/xfile/read_failure.h"
 #include "tools/xinfo/result_text.h"

@@ -1,52 +1,44 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Vertex and index buffers of the GL device: the memory buffers of the null device, each with a GL
-// buffer object that the next draw brings up to date.
+// Vertex and index buffers of the GL device: the front end's memory buffers, each with a GL buffer
+// object that the next draw brings up to date; one class template for both kinds.
 #pragma once
 
 #include "platform/d3d8/gl/gl_buffer_object.h"
-#include "platform/d3d8/memory_index_buffer.h"
-#include "platform/d3d8/memory_vertex_buffer.h"
+#include "platform/d3d8/memory_buffer.h"
 
-class GlVertexBuffer final : public MemoryVertexBuffer {
+#include <utility>
+
+template <typename MemoryBase, GLenum Target>
+class GlBuffer final : public MemoryBase {
 public:
-    GlVertexBuffer(std::shared_ptr<ResourceOwner> owner, std::shared_ptr<GlGarbage> garbage, UINT length,
-                   DWORD usage, DWORD fvf, D3DPOOL pool);
+    template <typename Format>
+    GlBuffer(std::shared_ptr<ResourceOwner> owner, std::shared_ptr<GlGarbage> garbage, UINT length, DWORD usage,
+             Format format, D3DPOOL pool)
+        : MemoryBase(std::move(owner), length, usage, format, pool),
+          object(std::move(garbage), (usage & D3DUSAGE_DYNAMIC) != 0 || pool == D3DPOOL_DEFAULT)
+    {
+    }
 
-    HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override;
+    HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override
+    {
+        const HRESULT result = MemoryBase::Lock(offsetToLock, sizeToLock, data, flags);
+        if (SUCCEEDED(result)) {
+            object.NoteLock(offsetToLock, sizeToLock, flags, this->Size());
+        }
+        return result;
+    }
     // With the context current: binds the buffer object and uploads what changed below readEnd.
     bool Upload(UINT readEnd, GlStateCache& cache)
     {
-        return object.Upload(GL_ARRAY_BUFFER, Data(), Size(), readEnd, cache);
+        return object.Upload(Target, this->Data(), this->Size(), readEnd, cache);
     }
     GLuint Name() const { return object.Name(); }
 
 private:
-    ~GlVertexBuffer() override = default;
+    ~GlBuffer() override = default;
 
     GlBufferObject object;
 };
 
-class GlIndexBuffer final : public MemoryIndexBuffer {
-public:
-    GlIndexBuffer(std::shared_ptr<ResourceOwner> owner, std::shared_ptr<GlGarbage> garbage, UINT length,
-                  DWORD usage, D3DFORMAT format, D3DPOOL pool);
-
-    HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override;
-    bool Upload(UINT readEnd, GlStateCache& cache)
-    {
-        return object.Upload(GL_ELEMENT_ARRAY_BUFFER, Data(), Size(), readEnd, cache);
-    }
-    GLuint Name() const { return object.Name(); }
-    // The largest index of the whole buffer, kept until the next lock: most draws are checked
-    // against it alone, so that a draw stays inside its vertices without a scan per draw.
-    UINT LargestIndex();
-    // The largest index in [first, first + count); the caller keeps the range inside the buffer.
-    UINT LargestIndexIn(UINT first, UINT count) const;
-
-private:
-    ~GlIndexBuffer() override = default;
-
-    GlBufferObject object;
-    bool largestKnown = false;
-    UINT largest = 0;
-};
+using GlVertexBuffer = GlBuffer<MemoryVertexBuffer, GL_ARRAY_BUFFER>;
+using GlIndexBuffer = GlBuffer<MemoryIndexBuffer, GL_ELEMENT_ARRAY_BUFFER>;

@@ -82,6 +82,7 @@ GlDevice::GlDevice(const D3DCAPS8& caps, const D3DPRESENT_PARAMETERS& parameters
       garbage(std::make_shared<GlGarbage>())
 {
     largestPointSize = caps.MaxPointSize > 0.0f ? caps.MaxPointSize : 64.0f;
+    CheckDrawsAgainstVertexFormat();
 }
 
 GlDevice::~GlDevice()
@@ -220,14 +221,6 @@ GlDevice::ContextScope::~ContextScope()
 {
     if (device.contextLock != nullptr) {
         LeaveCriticalSection(device.contextLock);
-    }
-}
-
-void GlDevice::MarkDirty(std::uint32_t groups)
-{
-    // A block being recorded changes nothing the next draw sees.
-    if (!RecordingStateBlock()) {
-        dirty |= groups;
     }
 }
 
@@ -540,7 +533,7 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
         FW_GL(cache, gl::Clear(mask));
     }
     // The masks and the scissor belong to the draws again.
-    dirty |= DirtyRenderStates;
+    dirty |= DirtyFixedSwitches;
     return D3D_OK;
 }
 
@@ -548,7 +541,7 @@ void GlDevice::ForgetDepth()
 {
     depthAllFar = false;
     depthClearPending = false;
-    dirty |= DirtyRenderStates;
+    dirty |= DirtyDepth;
 }
 
 void GlDevice::DoPendingDepthClear()
@@ -560,116 +553,47 @@ void GlDevice::DoPendingDepthClear()
     FW_GL(cache, gl::Clear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
     depthClearPending = false;
     // The masks and the scissor belong to the draws again.
-    dirty |= DirtyRenderStates;
+    dirty |= DirtyFixedSwitches;
 }
 
-// ---- state changes: the front end checks, stores and compares; the group is marked for the next draw
+// ---- state changes: the front end checks, stores, compares and names the groups; they wait for the next draw
 
-void GlDevice::StateChanged(StateGroup group, DWORD stage)
+void GlDevice::StateChanged(DirtyGroups groups, DWORD stage)
 {
-    switch (group) {
-    case StateGroup::Transforms: MarkDirty(DirtyTransforms); break;
-    case StateGroup::Viewport: MarkDirty(DirtyViewport); break;
-    case StateGroup::Material: MarkDirty(DirtyMaterial); break;
-    case StateGroup::Lights: MarkDirty(DirtyLights); break;
-    // Planes are sent in model space, so they follow the world transform's group.
-    case StateGroup::ClipPlanes: MarkDirty(DirtyTransforms); break;
-    case StateGroup::RenderStates: MarkDirty(DirtyRenderStates); break;
     // Only stage 0 is drawn.
-    case StateGroup::TextureStage: MarkDirty(stage == 0 ? DirtySampler : 0u); break;
-    case StateGroup::VertexInput: MarkDirty(DirtyVertexInput); break;
-    case StateGroup::All: dirty = DirtyAll; break;
+    if (groups == DirtyTextureStage && stage != 0) {
+        return;
     }
+    dirty |= groups;
 }
 
-// ---- draws
+// ---- the draw: checked by the front end, sent here
 
-HRESULT GlDevice::CheckVertexRange(UINT firstVertex, UINT lastVertex, GlVertexLayout* layout) const
+HRESULT GlDevice::Draw(const CheckedDraw& draw)
 {
-    const DeviceState& state = State();
-    if (!GlVertexLayoutOf(state.vertexShader, layout)) {
-        return D3DERR_INVALIDCALL;
-    }
-    const auto* buffer = static_cast<const MemoryVertexBuffer*>(state.streamSource);
-    // The last vertex read must end inside the buffer, whatever the stride.
-    const std::uint64_t end = std::uint64_t{lastVertex} * state.streamStride + layout->stride;
-    if (buffer == nullptr || lastVertex < firstVertex || end > buffer->Size()) {
-        return D3DERR_INVALIDCALL;
-    }
-    return D3D_OK;
-}
-
-HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
-{
-    HRESULT result = DeviceFrontEnd::DrawPrimitive(type, startVertex, primitiveCount);
-    if (FAILED(result) || primitiveCount == 0) {
-        return result;
-    }
-    const std::uint64_t count = VerticesOf(type, primitiveCount);
-    GlVertexLayout layout{};
-    result = CheckVertexRange(startVertex, static_cast<UINT>(startVertex + count - 1), &layout);
-    if (FAILED(result)) {
-        return result;
-    }
     ContextScope scope(*this);
     if (!scope.Ready()) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    // CheckVertexRange kept the end inside the buffer.
-    const auto lastVertex = static_cast<UINT>(startVertex + count - 1);
-    result = PrepareDraw(type, layout, lastVertex * State().streamStride + layout.stride);
+    const HRESULT result = PrepareDraw(draw.type, draw.layout, draw.vertexBytesRead);
     if (FAILED(result)) {
         return result;
     }
-    FW_GL(cache, gl::DrawArrays(GlPrimitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count)));
-    stats.draws += 1;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
-                                       UINT primitiveCount)
-{
-    HRESULT result = DeviceFrontEnd::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex, primitiveCount);
-    if (FAILED(result) || primitiveCount == 0) {
-        return result;
-    }
-    const DeviceState& state = State();
-    auto* indices = static_cast<GlIndexBuffer*>(state.indices);
-    const auto count = static_cast<UINT>(VerticesOf(type, primitiveCount));
-    // Every index the draw reads must name a vertex inside the buffer: GL would read past it otherwise.
-    UINT largest = indices->LargestIndex();
-    GlVertexLayout layout{};
-    const std::uint64_t base = state.baseVertexIndex;
-    if (base + largest > 0xFFFFFFFFull || FAILED(CheckVertexRange(0, static_cast<UINT>(base + largest), &layout))) {
-        largest = indices->LargestIndexIn(startIndex, count);
-        if (base + largest > 0xFFFFFFFFull) {
-            return D3DERR_INVALIDCALL;
+    const GLenum mode = GlPrimitiveMode(draw.type);
+    if (!draw.indexed) {
+        FW_GL(cache, gl::DrawArrays(mode, static_cast<GLint>(draw.first), static_cast<GLsizei>(draw.count)));
+    } else {
+        auto* indices = static_cast<GlIndexBuffer*>(State().indices);
+        if (!indices->Upload(draw.indexBytesRead, cache)) {
+            return D3DERR_DRIVERINTERNALERROR;
         }
-        result = CheckVertexRange(0, static_cast<UINT>(base + largest), &layout);
-        if (FAILED(result)) {
-            return result;
-        }
+        const UINT indexSize = indices->IndexSize();
+        const auto offset = static_cast<std::uintptr_t>(draw.first) * indexSize;
+        FW_GL(cache, gl::DrawElementsBaseVertex(mode, static_cast<GLsizei>(draw.count),
+                                               indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
+                                               reinterpret_cast<const void*>(offset),
+                                               static_cast<GLint>(State().baseVertexIndex)));
     }
-    if (state.baseVertexIndex > 0x7FFFFFFFu) {
-        return D3DERR_INVALIDCALL;
-    }
-    ContextScope scope(*this);
-    if (!scope.Ready()) {
-        return D3DERR_DRIVERINTERNALERROR;
-    }
-    result = PrepareDraw(type, layout, static_cast<UINT>(base + largest) * state.streamStride + layout.stride);
-    if (FAILED(result)) {
-        return result;
-    }
-    const UINT indexSize = indices->IndexSize();
-    if (!indices->Upload((startIndex + count) * indexSize, cache)) {
-        return D3DERR_DRIVERINTERNALERROR;
-    }
-    const auto offset = static_cast<std::uintptr_t>(startIndex) * indexSize;
-    FW_GL(cache, gl::DrawElementsBaseVertex(GlPrimitiveMode(type), static_cast<GLsizei>(count),
-                                           indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
-                                           reinterpret_cast<const void*>(offset),
-                                           static_cast<GLint>(state.baseVertexIndex)));
     stats.draws += 1;
     return D3D_OK;
 }

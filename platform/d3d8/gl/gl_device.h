@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Direct3D 8 device over OpenGL 3.3 core. The device front end keeps the state, checks arguments and
-// runs state blocks; this device marks what each successful change touched and, before a draw, sends
-// only those groups to GL through a cache that skips unchanged binds and switches.
+// draws, and runs state blocks; this device collects the dirty groups the front end names and, at each
+// checked draw it is handed, sends only those groups to GL through a cache that skips unchanged binds
+// and switches.
 // Drawing goes to an offscreen frame buffer; Present copies it into the window.
 // Contexts: without a lock the context stays current on the creating thread. With AttachContextLock,
 // whoever holds the lock owns the context; a call made without holding it takes the lock for its GL work.
@@ -12,7 +13,7 @@
 #include "platform/d3d8/gl/gl_garbage.h"
 #include "platform/d3d8/gl/gl_program_cache.h"
 #include "platform/d3d8/gl/gl_state_cache.h"
-#include "platform/d3d8/null_device.h"
+#include "platform/d3d8/device_front.h"
 #include "platform/win/critical_section.h"
 
 #include <memory>
@@ -61,12 +62,10 @@ public:
     HRESULT BeginScene() override;
     HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
 
-    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
-                                 UINT primitiveCount) override;
-
 protected:
-    void StateChanged(StateGroup group, DWORD stage) override;
+    void StateChanged(DirtyGroups groups, DWORD stage) override;
+    // Sends the dirty groups and issues the draw; the front end has checked it.
+    HRESULT Draw(const CheckedDraw& draw) override;
     MemoryVertexBuffer* NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage, DWORD fvf,
                                         D3DPOOL pool) override;
     MemoryIndexBuffer* NewIndexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
@@ -75,17 +74,15 @@ protected:
                               DWORD usage, D3DFORMAT format, D3DPOOL pool) override;
 
 private:
-    // Groups of state that a draw sends to GL only when marked.
-    enum DirtyGroup : std::uint32_t {
-        DirtyTransforms = 1u << 0,
-        DirtyLights = 1u << 1,
-        DirtyMaterial = 1u << 2,
-        DirtyRenderStates = 1u << 3,
-        DirtyViewport = 1u << 4,
-        DirtySampler = 1u << 5,
-        DirtyVertexInput = 1u << 6,
-        DirtyAll = 0x7Fu,
+    // The groups the fixed GL switches (blend, depth, cull, fill, masks, scissor) come from; a clear
+    // borrows the masks and the scissor, so it marks them all.
+    static constexpr DirtyGroups DirtyFixedSwitches = DirtyBlend | DirtyDepth | DirtyRaster;
+    // A step of the draw's preparation and the groups that call for it.
+    struct GroupSender {
+        DirtyGroups groups;
+        void (GlDevice::*send)();
     };
+    static const GroupSender groupSenders[];
     // Where a full-screen device stands after its window went away.
     enum class Loss { None, Lost, NotReset };
 
@@ -110,7 +107,6 @@ private:
     static void ReleaseContext(void* device);
     bool MakeContextCurrent();
     void InitGl();
-    void MarkDirty(std::uint32_t groups);
     void UpdateDrawableSize();
     // Draws go straight into the window when its client area is the back buffer's size; otherwise
     // into the offscreen buffer, which Present copies (stretched or letterboxed).
@@ -118,12 +114,12 @@ private:
     void SelectDrawTarget();
     void DeleteGarbage();
 
-    // Checks a draw against its vertex format and buffer; the layout is filled on success.
-    HRESULT CheckVertexRange(UINT firstVertex, UINT lastVertex, GlVertexLayout* layout) const;
     // vertexBytesRead: the end of the vertex bytes the draw reads, for the upload.
     HRESULT PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layout, UINT vertexBytesRead);
     void ApplyVertexInput(const GlVertexLayout& layout);
-    void ApplyRenderStates();
+    void ApplyBlend();
+    void ApplyDepth();
+    void ApplyRaster();
     // Whether the states' depth test passes for every fragment of the buffer as it is.
     bool DepthTestPassesEverywhere() const;
     // A new or changed depth buffer: nothing is known of its contents, and no clear waits for it.
@@ -133,7 +129,10 @@ private:
     void ApplyViewport();
     void ApplySampler(bool singleLevel);
     void FillTransformUniforms();
-    void FillRenderStateUniforms();
+    void FillPointUniforms();
+    void FillFogUniforms();
+    void FillConstantColorUniforms();
+    void FillAlphaTestUniforms();
     void FillMaterialUniforms();
     void FillViewportUniforms();
     void UploadUniforms();
@@ -164,7 +163,7 @@ private:
     GlProgramCache programs;
     std::shared_ptr<GlGarbage> garbage;
     std::vector<GLuint> doomed;
-    std::uint32_t dirty = DirtyAll;
+    DirtyGroups dirty = DirtyAll;
 
     GLuint vertexArray = 0;
     GLuint uniformBuffer = 0;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The "prepare draw" step of the GL device: sends the dirty groups (vertex input, fixed GL state,
-// viewport, sampler, uniforms), binds the texture of stage 0 and picks the program.
+// The "prepare draw" step of the GL device: sends the dirty groups (vertex input, the fixed GL
+// switches of blend, depth and raster, viewport, sampler, the uniform rows of each group), binds the
+// texture of stage 0 and picks the program.
 #include "platform/d3d8/gl/gl_device.h"
 
 #include "platform/d3d8/gl/gl_buffers.h"
@@ -62,6 +63,21 @@ void CopyColor(float out[4], const D3DCOLORVALUE& c) { Copy4(out, c.r, c.g, c.b,
 
 } // namespace
 
+// What each dirty group sends, in order. Planes are sent in model space, so they follow the world transform.
+const GlDevice::GroupSender GlDevice::groupSenders[] = {
+    {DirtyDepth, &GlDevice::ApplyDepth},
+    {DirtyRaster, &GlDevice::ApplyRaster},
+    {DirtyBlend, &GlDevice::ApplyBlend},
+    {DirtyPoint, &GlDevice::FillPointUniforms},
+    {DirtyFog, &GlDevice::FillFogUniforms},
+    {DirtyConstantColors, &GlDevice::FillConstantColorUniforms},
+    {DirtyAlphaTest, &GlDevice::FillAlphaTestUniforms},
+    {DirtyViewport, &GlDevice::ApplyViewport},
+    {DirtyViewport, &GlDevice::FillViewportUniforms},
+    {DirtyTransforms | DirtyLights | DirtyClipPlanes, &GlDevice::FillTransformUniforms},
+    {DirtyMaterial, &GlDevice::FillMaterialUniforms},
+};
+
 HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layout, UINT vertexBytesRead)
 {
     const DeviceState& state = State();
@@ -85,7 +101,7 @@ HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layou
     const bool singleLevel =
         texture != nullptr &&
         texture->UseFinestLevel(cache, state.textureStageStates[0][D3DTSS_MAXMIPLEVEL]) + 1 == texture->GetLevelCount();
-    if ((dirty & DirtySampler) || singleLevel != samplerSingleLevel) {
+    if ((dirty & DirtyTextureStage) || singleLevel != samplerSingleLevel) {
         ApplySampler(singleLevel);
     }
     const bool depthOn = state.renderStates[D3DRS_ZENABLE] != D3DZB_FALSE && presentation.EnableAutoDepthStencil;
@@ -94,21 +110,13 @@ HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layou
     }
     if (depthAllFar && depthOn && state.renderStates[D3DRS_ZWRITEENABLE] != FALSE) {
         depthAllFar = false;
-        dirty |= DirtyRenderStates;
+        dirty |= DirtyDepth;
     }
-    if (dirty & DirtyRenderStates) {
-        ApplyRenderStates();
-        FillRenderStateUniforms();
-    }
-    if (dirty & DirtyViewport) {
-        ApplyViewport();
-        FillViewportUniforms();
-    }
-    if (dirty & (DirtyTransforms | DirtyLights)) {
-        FillTransformUniforms();
-    }
-    if (dirty & DirtyMaterial) {
-        FillMaterialUniforms();
+    // Each group re-derives only what it feeds: a point size touches one uniform row.
+    for (const GroupSender& sender : groupSenders) {
+        if (dirty & sender.groups) {
+            (this->*sender.send)();
+        }
     }
     UploadUniforms();
     dirty = 0;
@@ -174,7 +182,7 @@ bool GlDevice::DepthTestPassesEverywhere() const
            (rs[D3DRS_ZFUNC] == D3DCMP_LESSEQUAL || rs[D3DRS_ZFUNC] == D3DCMP_ALWAYS);
 }
 
-void GlDevice::ApplyRenderStates()
+void GlDevice::ApplyDepth()
 {
     const DWORD* rs = State().renderStates;
     const bool depth = rs[D3DRS_ZENABLE] != D3DZB_FALSE && presentation.EnableAutoDepthStencil;
@@ -182,17 +190,28 @@ void GlDevice::ApplyRenderStates()
     cache.DepthFunc(GlCompareFunc(rs[D3DRS_ZFUNC]));
     // Without a depth test GL writes no depth either, as the platform does.
     cache.DepthMask(rs[D3DRS_ZWRITEENABLE] != FALSE);
+}
+
+void GlDevice::ApplyRaster()
+{
+    const DWORD* rs = State().renderStates;
     // GL's front faces stay counter-clockwise: CCW culling culls them, CW culling the back ones.
     const DWORD cull = rs[D3DRS_CULLMODE];
     cache.Enable(GlStateCache::SwitchCullFace, cull == D3DCULL_CW || cull == D3DCULL_CCW);
     cache.CullFace(cull == D3DCULL_CCW ? GL_FRONT : GL_BACK);
+    const DWORD fill = rs[D3DRS_FILLMODE];
+    cache.PolygonMode(fill == D3DFILL_POINT ? GL_POINT : fill == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
+    // Clears and presents scissor; draws never do.
+    cache.Enable(GlStateCache::SwitchScissorTest, false);
+}
+
+void GlDevice::ApplyBlend()
+{
+    const DWORD* rs = State().renderStates;
     cache.Enable(GlStateCache::SwitchBlend, rs[D3DRS_ALPHABLENDENABLE] != FALSE);
     cache.BlendFunc(GlBlendFactor(rs[D3DRS_SRCBLEND]), GlBlendFactor(rs[D3DRS_DESTBLEND]));
     cache.BlendEquation(GlBlendEquation(rs[D3DRS_BLENDOP]));
     cache.ColorMask(rs[D3DRS_COLORWRITEENABLE]);
-    const DWORD fill = rs[D3DRS_FILLMODE];
-    cache.PolygonMode(fill == D3DFILL_POINT ? GL_POINT : fill == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
-    cache.Enable(GlStateCache::SwitchScissorTest, false);
 }
 
 void GlDevice::ApplyViewport()
@@ -272,7 +291,7 @@ void GlDevice::FillTransformUniforms()
     NoteUniforms(uniforms.lightCount, sizeof(GlFixedUniforms) - offsetof(GlFixedUniforms, lightCount));
 }
 
-void GlDevice::FillRenderStateUniforms()
+void GlDevice::FillPointUniforms()
 {
     const DWORD* rs = State().renderStates;
     float largest = FloatOf(rs[D3DRS_POINTSIZE_MAX]);
@@ -280,13 +299,29 @@ void GlDevice::FillRenderStateUniforms()
     Copy4(uniforms.pointParams, FloatOf(rs[D3DRS_POINTSIZE]), FloatOf(rs[D3DRS_POINTSIZE_MIN]), largest, 0.0f);
     Copy4(uniforms.pointScale, FloatOf(rs[D3DRS_POINTSCALE_A]), FloatOf(rs[D3DRS_POINTSCALE_B]),
           FloatOf(rs[D3DRS_POINTSCALE_C]), 0.0f);
+    NoteUniforms(uniforms.pointParams, sizeof uniforms.pointParams + sizeof uniforms.pointScale);
+}
+
+void GlDevice::FillFogUniforms()
+{
+    const DWORD* rs = State().renderStates;
     Copy4(uniforms.fogParams, FloatOf(rs[D3DRS_FOGSTART]), FloatOf(rs[D3DRS_FOGEND]), FloatOf(rs[D3DRS_FOGDENSITY]),
           0.0f);
     UnpackColor(rs[D3DRS_FOGCOLOR], uniforms.fogColor);
+    NoteUniforms(uniforms.fogParams, sizeof uniforms.fogParams + sizeof uniforms.fogColor);
+}
+
+void GlDevice::FillConstantColorUniforms()
+{
+    const DWORD* rs = State().renderStates;
     UnpackColor(rs[D3DRS_TEXTUREFACTOR], uniforms.textureFactor);
     UnpackColor(rs[D3DRS_AMBIENT], uniforms.globalAmbient);
-    Copy4(uniforms.alphaRef, static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF), 0.0f, 0.0f, 0.0f);
-    NoteUniforms(uniforms.pointParams, offsetof(GlFixedUniforms, materialDiffuse) - offsetof(GlFixedUniforms, pointParams));
+    NoteUniforms(uniforms.textureFactor, sizeof uniforms.textureFactor + sizeof uniforms.globalAmbient);
+}
+
+void GlDevice::FillAlphaTestUniforms()
+{
+    Copy4(uniforms.alphaRef, static_cast<float>(State().renderStates[D3DRS_ALPHAREF] & 0xFF), 0.0f, 0.0f, 0.0f);
     NoteUniforms(uniforms.alphaRef, sizeof uniforms.alphaRef);
 }
 

@@ -160,7 +160,7 @@ void GlDevice::PresentToWindow()
         CompositeOverlay(*overlay, height);
     }
     FW_GL(cache, gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
-    dirty |= DirtyRenderStates;
+    dirty |= DirtyFixedSwitches;
 }
 
 void GlDevice::CompositeOverlay(const WindowOverlay& overlay, int windowHeight)

@@ -2,7 +2,7 @@
 // The null device's state keeping, argument checks, reference counting, state blocks, Reset rules and
 // locks, and what the recording device captures of each draw.
 #include "platform/d3d8/memory_texture.h"
-#include "platform/d3d8/null_device.h"
+#include "platform/d3d8/device_front.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/recording_device.h"
 
@@ -634,15 +634,14 @@ namespace {
 class HookedDevice : public DeviceFrontEnd {
 public:
     HookedDevice() : DeviceFrontEnd(DefaultCaps(), DefaultPresentParameters()) {}
-    using Group = StateGroup;
-    static int Code(Group group, DWORD stage = 0) { return static_cast<int>(group) * 100 + static_cast<int>(stage); }
+    static int Code(DirtyGroups groups, DWORD stage = 0)
+    {
+        return static_cast<int>(groups) * 100 + static_cast<int>(stage);
+    }
     std::vector<int> changes;
 
 protected:
-    void StateChanged(StateGroup group, DWORD stage) override
-    {
-        changes.push_back(Code(group, stage));
-    }
+    void StateChanged(DirtyGroups groups, DWORD stage) override { changes.push_back(Code(groups, stage)); }
 };
 
 } // namespace
@@ -657,9 +656,11 @@ TEST(DeviceFrontEnd, TellsItsHookOnlyOfLiveValuesThatChanged)
     world._11 = 2.0f;
     device.SetTransform(D3DTS_WORLD, &world);
     device.SetTransform(D3DTS_WORLD, &world);
-    using Group = HookedDevice::Group;
-    const std::vector<int> live = {HookedDevice::Code(Group::RenderStates), HookedDevice::Code(Group::TextureStage, 1),
-                                   HookedDevice::Code(Group::Transforms)};
+    // A point size touches the point group alone; a state that only picks the shader touches none.
+    device.SetRenderState(D3DRS_POINTSIZE, 0x40000000u);
+    device.SetRenderState(D3DRS_LIGHTING, FALSE);
+    const std::vector<int> live = {HookedDevice::Code(DirtyDepth), HookedDevice::Code(DirtyTextureStage, 1),
+                                   HookedDevice::Code(DirtyTransforms), HookedDevice::Code(DirtyPoint)};
     EXPECT_EQ(device.changes, live);
 
     // Recording a block leaves the live state alone; applying it may change anything.
@@ -671,5 +672,5 @@ TEST(DeviceFrontEnd, TellsItsHookOnlyOfLiveValuesThatChanged)
     ASSERT_EQ(device.EndStateBlock(&token), D3D_OK);
     EXPECT_TRUE(device.changes.empty());
     ASSERT_EQ(device.ApplyStateBlock(token), D3D_OK);
-    EXPECT_EQ(device.changes, std::vector<int>{HookedDevice::Code(Group::All)});
+    EXPECT_EQ(device.changes, std::vector<int>{HookedDevice::Code(DirtyAll)});
 }

@@ -1,25 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The null device: argument checks, deviceState keeping, deviceState stateBlocks, resource creation and Reset rules.
-#include "platform/d3d8/null_device.h"
+// The device front end: argument checks, the state and its blocks, the scene and the Reset rules.
+// Resource creation is in device_front_resources.cpp, the draws in device_front_draw.cpp.
+#include "platform/d3d8/device_front.h"
 
-#include "platform/d3d8/memory_index_buffer.h"
-#include "platform/d3d8/memory_surface.h"
 #include "platform/d3d8/memory_texture.h"
 
 #include <cstring>
-#include <new>
 #include <utility>
 
 namespace {
-
-// No texture side may exceed this, whatever the caps say, so that pitches stay within 32 bits.
-constexpr UINT LargestTextureSide = 65536;
-
-bool KnownPrimitive(D3DPRIMITIVETYPE type) { return type >= D3DPT_POINTLIST && type <= D3DPT_TRIANGLEFAN; }
-
-bool KnownPool(D3DPOOL pool) { return pool == D3DPOOL_DEFAULT || pool == D3DPOOL_MANAGED || pool == D3DPOOL_SYSTEMMEM; }
-
-bool PowerOfTwo(UINT value) { return value != 0 && (value & (value - 1)) == 0; }
 
 bool HasStencil(D3DFORMAT format)
 {
@@ -131,111 +120,11 @@ HRESULT DeviceFrontEnd::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
     presentParameters = *presentationParameters;
     FillDefaultDeviceState(deviceState, presentParameters, deviceCaps);
     inScene = false;
-    StateChanged(StateGroup::All, 0);
+    StateChanged(DirtyAll, 0);
     return D3D_OK;
 }
 
 HRESULT DeviceFrontEnd::Present(const RECT*, const RECT*, HWND, const void*) { return D3D_OK; }
-
-HRESULT DeviceFrontEnd::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface)
-{
-    if (surface == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *surface = nullptr;
-    const UINT count = presentParameters.BackBufferCount > 0 ? presentParameters.BackBufferCount : 1;
-    if (type != D3DBACKBUFFER_TYPE_MONO || backBuffer >= count) {
-        return D3DERR_INVALIDCALL;
-    }
-    // The back buffer is the one level of a default-pool render target, so holding it stateBlocks Reset.
-    MemoryTexture* texture = nullptr;
-    try {
-        texture = new MemoryTexture(resourceOwner, BackBufferWidth(), BackBufferHeight(), 1, D3DUSAGE_RENDERTARGET,
-                                    BackBufferFormat(), D3DPOOL_DEFAULT);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    HRESULT result = D3D_OK;
-    try {
-        *surface = new MemorySurface(texture, 0);
-    } catch (const std::bad_alloc&) {
-        result = E_OUTOFMEMORY;
-    }
-    // The surface holds the texture now, or nothing does and it goes.
-    texture->Release();
-    return result;
-}
-
-HRESULT DeviceFrontEnd::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                  IDirect3DTexture8** texture)
-{
-    if (texture == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *texture = nullptr;
-    if (D3DFormatBytesPerPixel(format) == 0 || width == 0 || height == 0 || width > deviceCaps.MaxTextureWidth ||
-        height > deviceCaps.MaxTextureHeight || width > LargestTextureSide || height > LargestTextureSide ||
-        !KnownPool(pool)) {
-        return D3DERR_INVALIDCALL;
-    }
-    if ((deviceCaps.TextureCaps & D3DPTEXTURECAPS_POW2) && (!PowerOfTwo(width) || !PowerOfTwo(height))) {
-        return D3DERR_INVALIDCALL;
-    }
-    if ((deviceCaps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) && width != height) {
-        return D3DERR_INVALIDCALL;
-    }
-    // Render targets and depth buffers live only in video memory.
-    if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) && pool != D3DPOOL_DEFAULT) {
-        return D3DERR_INVALIDCALL;
-    }
-    const UINT fullChain = MemoryTexture::FullChainLength(width, height);
-    if (levels > fullChain) {
-        return D3DERR_INVALIDCALL;
-    }
-    try {
-        const UINT levelCount = levels == 0 ? fullChain : levels;
-        *texture = NewTexture(resourceOwner, width, height, levelCount, usage, format, pool);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                                       IDirect3DVertexBuffer8** vertexBuffer)
-{
-    if (vertexBuffer == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *vertexBuffer = nullptr;
-    if (length == 0 || (fvf != 0 && length < D3DFVFVertexSize(fvf)) || !KnownPool(pool)) {
-        return D3DERR_INVALIDCALL;
-    }
-    try {
-        *vertexBuffer = NewVertexBuffer(resourceOwner, length, usage, fvf, pool);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                      IDirect3DIndexBuffer8** indexBuffer)
-{
-    if (indexBuffer == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *indexBuffer = nullptr;
-    if ((format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) || length == 0 || !KnownPool(pool)) {
-        return D3DERR_INVALIDCALL;
-    }
-    try {
-        *indexBuffer = NewIndexBuffer(resourceOwner, length, usage, format, pool);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return D3D_OK;
-}
 
 HRESULT DeviceFrontEnd::BeginScene()
 {
@@ -280,7 +169,7 @@ HRESULT DeviceFrontEnd::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX
     if (slot < 0 || matrix == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().transforms[slot], *matrix, StateGroup::Transforms);
+    Store(Target().transforms[slot], *matrix, DirtyTransforms);
     if (StateBlockMask* mask = Recording()) {
         mask->transforms[slot] = true;
     }
@@ -302,7 +191,7 @@ HRESULT DeviceFrontEnd::SetViewport(const D3DVIEWPORT8* viewport)
     if (viewport == nullptr || !InUnitRange(viewport->MinZ) || !InUnitRange(viewport->MaxZ)) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().viewport, *viewport, StateGroup::Viewport);
+    Store(Target().viewport, *viewport, DirtyViewport);
     if (StateBlockMask* mask = Recording()) {
         mask->viewport = true;
     }
@@ -323,7 +212,7 @@ HRESULT DeviceFrontEnd::SetMaterial(const D3DMATERIAL8* material)
     if (material == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().material, *material, StateGroup::Material);
+    Store(Target().material, *material, DirtyMaterial);
     if (StateBlockMask* mask = Recording()) {
         mask->material = true;
     }
@@ -345,7 +234,7 @@ HRESULT DeviceFrontEnd::SetLight(DWORD index, const D3DLIGHT8* light)
         light->Type > D3DLIGHT_DIRECTIONAL) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().lights[index], *light, StateGroup::Lights);
+    Store(Target().lights[index], *light, DirtyLights);
     if (StateBlockMask* mask = Recording()) {
         mask->lights[index] = true;
     }
@@ -366,7 +255,7 @@ HRESULT DeviceFrontEnd::LightEnable(DWORD index, BOOL enable)
     if (index >= DeviceLightCount) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().lightEnabled[index], enable ? TRUE : FALSE, StateGroup::Lights);
+    Store(Target().lightEnabled[index], enable ? TRUE : FALSE, DirtyLights);
     if (StateBlockMask* mask = Recording()) {
         mask->lightEnabled[index] = true;
     }
@@ -387,7 +276,7 @@ HRESULT DeviceFrontEnd::SetClipPlane(DWORD index, const float* plane)
     if (index >= DeviceClipPlaneCount || plane == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().clipPlanes[index], ClipPlane{{plane[0], plane[1], plane[2], plane[3]}}, StateGroup::ClipPlanes);
+    Store(Target().clipPlanes[index], ClipPlane{{plane[0], plane[1], plane[2], plane[3]}}, DirtyClipPlanes);
     if (StateBlockMask* mask = Recording()) {
         mask->clipPlanes[index] = true;
     }
@@ -408,7 +297,7 @@ HRESULT DeviceFrontEnd::SetRenderState(D3DRENDERSTATETYPE type, DWORD value)
     if (type <= 0 || type >= D3DRS_MAX) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().renderStates[type], value, StateGroup::RenderStates);
+    Store(Target().renderStates[type], value, RenderStateGroup(type));
     if (StateBlockMask* mask = Recording()) {
         mask->renderStates[type] = true;
     }
@@ -435,7 +324,7 @@ HRESULT DeviceFrontEnd::ApplyStateBlock(DWORD token)
         return D3DERR_INVALIDCALL;
     }
     CopyRecordedStates(block->recorded, block->values, deviceState);
-    StateChanged(StateGroup::All, 0);
+    StateChanged(DirtyAll, 0);
     return D3D_OK;
 }
 
@@ -496,63 +385,16 @@ HRESULT DeviceFrontEnd::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETY
     if (stage >= D3DMAX_TEXTURE_STAGES || type <= 0 || type >= D3DTSS_MAX) {
         return D3DERR_INVALIDCALL;
     }
-    Store(Target().textureStageStates[stage][type], value, StateGroup::TextureStage, stage);
+    Store(Target().textureStageStates[stage][type], value, DirtyTextureStage, stage);
     if (StateBlockMask* mask = Recording()) {
         mask->textureStageStates[stage][type] = true;
     }
     return D3D_OK;
 }
 
-HRESULT DeviceFrontEnd::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
-{
-    if (!KnownPrimitive(type) || primitiveCount > deviceCaps.MaxPrimitiveCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (primitiveCount == 0) {
-        return D3D_OK;
-    }
-    // SetStreamSource admits only this device's memory buffers.
-    const auto* buffer = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
-    if (buffer == nullptr || buffer->Locked()) {
-        return D3DERR_INVALIDCALL;
-    }
-    const std::uint64_t available = buffer->Size() / deviceState.streamStride;
-    if (startVertex + VerticesOf(type, primitiveCount) > available) {
-        return D3DERR_INVALIDCALL;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
-                                         UINT primitiveCount)
-{
-    if (!KnownPrimitive(type) || primitiveCount > deviceCaps.MaxPrimitiveCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (primitiveCount == 0) {
-        return D3D_OK;
-    }
-    const auto* vertices = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
-    const auto* indices = static_cast<const MemoryIndexBuffer*>(deviceState.indices);
-    if (vertices == nullptr || indices == nullptr || vertices->Locked() || indices->Locked()) {
-        return D3DERR_INVALIDCALL;
-    }
-    const std::uint64_t indexCount = indices->Size() / indices->IndexSize();
-    if (startIndex + VerticesOf(type, primitiveCount) > indexCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    const std::uint64_t vertexCount = vertices->Size() / deviceState.streamStride;
-    const std::uint64_t lastVertex = std::uint64_t{deviceState.baseVertexIndex} + minIndex + numVertices;
-    if (numVertices == 0 || lastVertex > vertexCount ||
-        std::uint64_t{minIndex} + numVertices - 1 > deviceCaps.MaxVertexIndex) {
-        return D3DERR_INVALIDCALL;
-    }
-    return D3D_OK;
-}
-
 HRESULT DeviceFrontEnd::SetVertexShader(DWORD handle)
 {
-    Store(Target().vertexShader, handle, StateGroup::VertexInput);
+    Store(Target().vertexShader, handle, DirtyVertexInput);
     if (StateBlockMask* mask = Recording()) {
         mask->vertexShader = true;
     }
@@ -608,7 +450,7 @@ HRESULT DeviceFrontEnd::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer
     Rebind(target.streamSource, streamData);
     target.streamStride = stride;
     if (changed && Recording() == nullptr) {
-        StateChanged(StateGroup::VertexInput, 0);
+        StateChanged(DirtyVertexInput, 0);
     }
     if (StateBlockMask* mask = Recording()) {
         mask->streamSource = true;
@@ -659,47 +501,15 @@ HRESULT DeviceFrontEnd::GetIndices(IDirect3DIndexBuffer8** indexData, UINT* base
     return D3D_OK;
 }
 
-MemoryVertexBuffer* DeviceFrontEnd::NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
-                                                DWORD fvf, D3DPOOL pool)
-{
-    return new MemoryVertexBuffer(std::move(owner), length, usage, fvf, pool);
-}
-
-MemoryIndexBuffer* DeviceFrontEnd::NewIndexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,
-                                              D3DFORMAT format, D3DPOOL pool)
-{
-    return new MemoryIndexBuffer(std::move(owner), length, usage, format, pool);
-}
-
-MemoryTexture* DeviceFrontEnd::NewTexture(std::shared_ptr<ResourceOwner> owner, UINT width, UINT height, UINT levels,
-                                      DWORD usage, D3DFORMAT format, D3DPOOL pool)
-{
-    return new MemoryTexture(std::move(owner), width, height, levels, usage, format, pool);
-}
-
-std::uint64_t DeviceFrontEnd::VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount)
-{
-    const std::uint64_t n = primitiveCount;
-    switch (type) {
-    case D3DPT_POINTLIST: return n;
-    case D3DPT_LINELIST: return 2 * n;
-    case D3DPT_LINESTRIP: return n + 1;
-    case D3DPT_TRIANGLELIST: return 3 * n;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return n + 2;
-    default: return 0;
-    }
-}
-
-void DeviceFrontEnd::StateChanged(StateGroup, DWORD) {}
+void DeviceFrontEnd::StateChanged(DirtyGroups, DWORD) {}
 
 template <typename Value>
-void DeviceFrontEnd::Store(Value& slot, const Value& value, StateGroup group, DWORD stage)
+void DeviceFrontEnd::Store(Value& slot, const Value& value, DirtyGroups groups, DWORD stage)
 {
     const bool changed = Recording() == nullptr && std::memcmp(&slot, &value, sizeof(Value)) != 0;
     slot = value;
-    if (changed) {
-        StateChanged(group, stage);
+    if (changed && groups != 0) {
+        StateChanged(groups, stage);
     }
 }
 

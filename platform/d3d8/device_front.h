@@ -1,16 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The front end of a Direct3D 8 device: keeps every state, checks every argument and tells a derived
-// device through one hook what a change touched; on its own it draws nothing (NullDevice). Its
-// resources live in ordinary memory. The GL device and the tests' recording device derive from it.
+// The front end of a Direct3D 8 device: keeps every state, checks every argument, tells a derived
+// device which dirty groups a change touched and hands it each checked draw through one hook; on its
+// own it draws nothing (NullDevice). Its resources live in ordinary memory. The GL device and the
+// tests' recording device derive from it.
 #pragma once
 
 #include "platform/d3d8/device_state.h"
-#include "platform/d3d8/memory_index_buffer.h"
+#include "platform/d3d8/dirty_groups.h"
+#include "platform/d3d8/fvf_layout.h"
+#include "platform/d3d8/memory_buffer.h"
 #include "platform/d3d8/memory_texture.h"
-#include "platform/d3d8/memory_vertex_buffer.h"
 #include "platform/d3d8/state_block.h"
 
 #include <memory>
+
+// A draw the front end has checked: the indices it reads lie inside the bound index buffer, the
+// buffers are unlocked, and (on a device that checks vertex formats) the format has a position and
+// every vertex read ends inside the bound vertex buffer.
+struct CheckedDraw {
+    D3DPRIMITIVETYPE type;
+    UINT primitiveCount;
+    // Vertices of a plain draw, or indices of an indexed one, that the primitives read.
+    UINT count;
+    // The first vertex of a plain draw, or the first index of an indexed one.
+    UINT first;
+    bool indexed;
+    FvfLayout layout;
+    // The end of the vertex bytes the draw reads: the last vertex read ends there (0 on a device
+    // that does not check vertex formats).
+    UINT vertexBytesRead;
+    // The end of the index bytes an indexed draw reads.
+    UINT indexBytesRead;
+};
 
 class DeviceFrontEnd : public IDirect3DDevice8 {
 public:
@@ -97,22 +118,13 @@ public:
     ULONG RefCount() const { return references.Value(); }
 
 protected:
-    // The parts of the state a change touches, for a device that mirrors the state elsewhere.
-    enum class StateGroup {
-        Transforms,
-        Viewport,
-        Material,
-        Lights,
-        ClipPlanes,
-        RenderStates,
-        TextureStage,
-        VertexInput,
-        All
-    };
-    // Called after a setter gave the live state (not a block being recorded) a different value; with
-    // All after a state block was applied or a reset restored the defaults. stage: the texture stage
-    // of a TextureStage change, else 0.
-    virtual void StateChanged(StateGroup group, DWORD stage);
+    // Called after a setter gave the live state (not a block being recorded) a different value, with
+    // the groups it touched; with DirtyAll after a state block was applied or a reset restored the
+    // defaults. stage: the texture stage of a DirtyTextureStage change, else 0.
+    virtual void StateChanged(DirtyGroups groups, DWORD stage);
+    // Carries out a draw of at least one primitive that the front end has checked; the answer is the
+    // draw's. The front end alone draws nothing.
+    virtual HRESULT Draw(const CheckedDraw& draw);
 
     // Makes the vertex buffers this device hands out; a test device may return a subclass.
     // Throws std::bad_alloc when the memory cannot be had.
@@ -124,6 +136,11 @@ protected:
     virtual MemoryTexture* NewTexture(std::shared_ptr<ResourceOwner> owner, UINT width, UINT height, UINT levels,
                                       DWORD usage, D3DFORMAT format, D3DPOOL pool);
     D3DCAPS8& Caps() { return deviceCaps; }
+    // From now on draws are checked against the vertex format too, as a device that feeds the
+    // vertices to hardware needs: the format must have a position, every vertex read (every index's,
+    // for an indexed draw) must end inside the buffer and the base vertex must fit a signed offset.
+    // A device that only keeps state accepts any format.
+    void CheckDrawsAgainstVertexFormat() { vertexFormatChecked = true; }
 
     // Vertices a draw of this many primitives reads; 0 for an unknown type.
     static std::uint64_t VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount);
@@ -135,7 +152,10 @@ private:
     StateBlockMask* Recording();
     // Writes one state value where setters write, telling StateChanged when the live value changed.
     template <typename Value>
-    void Store(Value& slot, const Value& value, StateGroup group, DWORD stage = 0);
+    void Store(Value& slot, const Value& value, DirtyGroups groups, DWORD stage = 0);
+    // Whether the vertices up to lastVertex lie inside the bound vertex buffer for its format; the
+    // layout and the end of the bytes read are filled either way.
+    bool VerticesInside(std::uint64_t lastVertex, CheckedDraw& draw) const;
     bool Owns(const ResourceCore& core) const { return core.CreatedBy(resourceOwner.get()); }
     // Default-pool resources alive for another reason than the device's own bindings.
     UINT DefaultPoolHeldElsewhere() const;
@@ -150,6 +170,7 @@ private:
     StateBlockTable stateBlocks;
     std::shared_ptr<ResourceOwner> resourceOwner;
     bool inScene = false;
+    bool vertexFormatChecked = false;
 };
 
 // The front end used alone: a device that keeps state and draws nothing, for tests and benchmarks.
