@@ -167,6 +167,6 @@ std::vector<ScriptEvent> ChoreographShow(const MusicAnalysis& analysis, std::uin
         PlanBeats(analysis, plan);
     }
     std::stable_sort(plan.events.begin(), plan.events.end(),
-                     [](const ScriptEvent& a, const ScriptEvent& b) { return a.time < b.time; });
+                     [](const ScriptEvent& a, const ScriptEvent& b) { return a.microseconds < b.microseconds; });
     return std::move(plan.events);
 }

@@ -217,7 +217,6 @@ bool ReadScriptNumber(const std::string& word, double& value)
 
 void SetScriptEventTime(ScriptEvent& event, double seconds)
 {
-    event.time = static_cast<float>(seconds);
     event.microseconds = std::llround(seconds * 1e6);
 }
 
@@ -308,7 +307,7 @@ bool CheckRenderScript(const RenderScript& script, double step, const std::funct
         if (++perFrame[ScriptEventFrame(event, step)] > kMaxLaunchesPerFrame) {
             error = LineError(event.line,
                               "more than " + std::to_string(kMaxLaunchesPerFrame) + " launches in the frame at " +
-                                  Seconds(static_cast<double>(event.time)) + " s",
+                                  Seconds(static_cast<double>(event.Seconds())) + " s",
                               lineOf(event));
             return false;
         }
@@ -377,7 +376,7 @@ const ScriptEvent* TakeDueEvent(ScriptPlayer& player, const RenderScript& script
         if (!player.loop) {
             return nullptr;
         }
-        const double length = static_cast<double>(script.events.back().time) + kShowLoopGap;
+        const double length = static_cast<double>(script.events.back().Seconds()) + kShowLoopGap;
         if (time < player.start + length) {
             return nullptr;
         }
@@ -385,7 +384,7 @@ const ScriptEvent* TakeDueEvent(ScriptPlayer& player, const RenderScript& script
         player.next = 0;
     }
     const ScriptEvent& event = script.events[player.next];
-    if (player.start + static_cast<double>(event.time) > time) {
+    if (player.start + static_cast<double>(event.Seconds()) > time) {
         return nullptr;
     }
     ++player.next;

@@ -35,7 +35,6 @@ struct ScriptEvent {
     enum class Kind { Launch, Click };
 
     Kind kind = Kind::Click;
-    float time = 0.0f;
     // The time in whole microseconds, as written: the frame an event falls in is counted from it.
     std::int64_t microseconds = 0;
     std::int32_t typeId = 0;
@@ -43,6 +42,8 @@ struct ScriptEvent {
     float burst[3] = {};
     // Where the event stands in the script, for messages.
     int line = 0;
+
+    float Seconds() const { return static_cast<float>(static_cast<double>(microseconds) / 1e6); }
 };
 
 struct RenderScript {
@@ -91,7 +92,7 @@ long long ScriptEventFrame(const ScriptEvent& event, double step);
 // broken UTF-8 written as \xNN so that nothing reaches the terminal raw.
 std::string QuotedWord(const std::string& word);
 
-// Sets an event's time in seconds and in the whole microseconds its frame is counted from.
+// Sets an event's time: seconds rounded to the whole microseconds its frame is counted from.
 void SetScriptEventTime(ScriptEvent& event, double seconds);
 
 // Reads a whole word as a finite number ("1.5", "-2", "1e3"); false for anything else ("0x10", "nan").

@@ -34,7 +34,7 @@ std::vector<double> BurstStarts(const std::vector<ScriptEvent>& plan, double sec
     std::size_t next = 0;
     for (int frame = 1; frame * Step < seconds + 3.0; ++frame) {
         const float time = static_cast<float>(frame * Step);
-        for (; next < plan.size() && plan[next].time < time; ++next) {
+        for (; next < plan.size() && plan[next].Seconds() < time; ++next) {
             const ScriptEvent& e = plan[next];
             registry.LaunchById(e.typeId, e.launch[0], e.launch[1], e.launch[2], e.burst[0], e.burst[1], e.burst[2]);
         }
@@ -82,7 +82,7 @@ TEST(Choreography, TheSameMusicAndSeedPlanTheSameShowAndQuietStartsSparse)
     const std::vector<ScriptEvent> c = ChoreographShow(analysis, 4, Step);
     ASSERT_EQ(a.size(), b.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
-        EXPECT_EQ(a[i].time, b[i].time);
+        EXPECT_EQ(a[i].Seconds(), b[i].Seconds());
         EXPECT_EQ(a[i].typeId, b[i].typeId);
         EXPECT_EQ(a[i].burst[0], b[i].burst[0]);
     }
@@ -97,7 +97,7 @@ TEST(Choreography, TheSameMusicAndSeedPlanTheSameShowAndQuietStartsSparse)
     int early = 0;
     int late = 0;
     for (const ScriptEvent& e : a) {
-        const double burst = e.time + RisingShellClimbSeconds(e.launch[1], e.burst[1]) + Step;
+        const double burst = e.Seconds() + RisingShellClimbSeconds(e.launch[1], e.burst[1]) + Step;
         early += burst < third ? 1 : 0;
         late += burst >= 2.0 * third ? 1 : 0;
     }
@@ -105,7 +105,7 @@ TEST(Choreography, TheSameMusicAndSeedPlanTheSameShowAndQuietStartsSparse)
     const double lastBeat = analysis.beats.back().time;
     int onLast = 0;
     for (const ScriptEvent& e : a) {
-        onLast += std::fabs(e.time + RisingShellClimbSeconds(e.launch[1], e.burst[1]) + Step - lastBeat) < 1e-3 ? 1 : 0;
+        onLast += std::fabs(e.Seconds() + RisingShellClimbSeconds(e.launch[1], e.burst[1]) + Step - lastBeat) < 1e-3 ? 1 : 0;
     }
     EXPECT_GE(onLast, 5);
 }
@@ -118,7 +118,7 @@ TEST(Choreography, MusicWithoutABeatGetsAnEvenQuietShow)
         const std::vector<ScriptEvent> plan = ChoreographShow(analysis, 1, Step);
         ASSERT_GE(plan.size(), 7u);
         for (std::size_t i = 1; i < plan.size(); ++i) {
-            EXPECT_NEAR(plan[i].time - plan[i - 1].time, kBeatlessSpacing, 1e-3);
+            EXPECT_NEAR(plan[i].Seconds() - plan[i - 1].Seconds(), kBeatlessSpacing, 1e-3);
         }
         // One small shell at a time, none of the big kinds.
         for (const ScriptEvent& e : plan) {
@@ -126,6 +126,6 @@ TEST(Choreography, MusicWithoutABeatGetsAnEvenQuietShow)
             EXPECT_NE(e.typeId / 1000, 6);
             EXPECT_LE(e.burst[1], 4.0f);
         }
-        EXPECT_LT(plan.back().time + 2.0f, 30.0f);
+        EXPECT_LT(plan.back().Seconds() + 2.0f, 30.0f);
     }
 }

@@ -95,9 +95,9 @@ TEST_F(MusicFiles, ShowFilesNameTheirMusicAndMayCountInBeats)
     EXPECT_EQ(script.music, (folder / "music" / "my song.ogg").string());
     EXPECT_DOUBLE_EQ(script.tempo, 120.0);
     ASSERT_EQ(script.events.size(), 3u);
-    EXPECT_FLOAT_EQ(script.events[0].time, 2.25f);
-    EXPECT_FLOAT_EQ(script.events[1].time, 2.5f);
-    EXPECT_FLOAT_EQ(script.events[2].time, 3.0f);
+    EXPECT_FLOAT_EQ(script.events[0].Seconds(), 2.25f);
+    EXPECT_FLOAT_EQ(script.events[1].Seconds(), 2.5f);
+    EXPECT_FLOAT_EQ(script.events[2].Seconds(), 3.0f);
 
     const struct {
         const char* text;
@@ -129,7 +129,7 @@ TEST_F(MusicFiles, APlannedShowWrittenOutReadsBackAsTheSameLaunches)
     EXPECT_NEAR(script.tempo, 110.0, 2.0);
     ASSERT_EQ(script.events.size(), plan.size());
     for (std::size_t i = 0; i < plan.size(); ++i) {
-        EXPECT_NEAR(script.events[i].time, plan[i].time, 1e-4);
+        EXPECT_NEAR(script.events[i].Seconds(), plan[i].Seconds(), 1e-4);
         EXPECT_EQ(script.events[i].typeId, plan[i].typeId);
         for (int k = 0; k < 3; ++k) {
             EXPECT_FLOAT_EQ(script.events[i].launch[k], plan[i].launch[k]);

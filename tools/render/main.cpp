@@ -195,7 +195,7 @@ int main(int argc, char** argv)
     double seconds = options.seconds;
     if (!(seconds > 0.0)) {
         seconds = music.Seconds() > 0.0 ? music.Seconds()
-                                        : (script.events.empty() ? 0.0 : script.events.back().time) + 4.0;
+                                        : (script.events.empty() ? 0.0 : script.events.back().Seconds()) + 4.0;
     }
     const double frameCount = std::floor(seconds / options.step + 0.5);
     if (frameCount > kMaxFrames) {

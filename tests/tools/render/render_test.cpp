@@ -113,7 +113,7 @@ TEST(RenderScript, ReadsLaunchesAndClicksInTimeOrder)
     EXPECT_FLOAT_EQ(script.events[0].burst[1], 4.0f);
     EXPECT_FLOAT_EQ(script.events[0].burst[2], -0.5f);
     EXPECT_EQ(script.events[1].kind, ScriptEvent::Kind::Click);
-    EXPECT_FLOAT_EQ(script.events[1].time, 1.5f);
+    EXPECT_FLOAT_EQ(script.events[1].Seconds(), 1.5f);
 }
 
 TEST(RenderScript, NamesTheLineOfEveryMistake)
