@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 struct HKEY__;
 using HKEY = HKEY__*;

@@ -2,7 +2,7 @@
 // Window handles of this platform layer: an HWND is the SDL window it names, cast to the handle type.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 struct SDL_Window;
 

@@ -3,7 +3,7 @@
 // area below it, and the conversions between screen and client coordinates.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 // Height in pixels of the menu-bar strip the window layer draws above the client area.
 constexpr int MenuBarHeight = 20;
