@@ -2,7 +2,7 @@
 // The process entry shared by the programs on the framework.
 #include "framework/app_entry.h"
 
-#include "platform/win/threads.h"
+#include "platform/os/threads.h"
 
 int RunApplication(AppFramework& app, HINSTANCE instance)
 {

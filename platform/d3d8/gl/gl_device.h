@@ -14,7 +14,7 @@
 #include "platform/d3d8/gl/gl_program_cache.h"
 #include "platform/d3d8/gl/gl_state_cache.h"
 #include "platform/d3d8/device_front.h"
-#include "platform/win/critical_section.h"
+#include "platform/os/critical_section.h"
 
 #include <memory>
 #include <vector>
