@@ -33,7 +33,7 @@ void ShowPopup(OpenMenu& open)
     if (record == nullptr || open.popup == nullptr) {
         return;
     }
-    record->overlay.Show(WindowOverlay::Popup, open.x, open.y, open.layout.width, open.layout.height,
+    record->overlay->Show(WindowOverlay::Popup, open.x, open.y, open.layout.width, open.layout.height,
                          PaintPopupImage(*open.popup, open.layout, open.hot));
 }
 
@@ -282,7 +282,7 @@ WORD RunLoop(OpenMenu& open)
         command = open.popup->items[static_cast<std::size_t>(chosen)].id;
     }
     if (WindowRecord* record = FindWindowRecord(open.window)) {
-        record->overlay.Hide(WindowOverlay::Popup);
+        record->overlay->Hide(WindowOverlay::Popup);
         if (open.bar != nullptr) {
             ShowBar(*record, -1);
         }
@@ -297,11 +297,11 @@ void PaintMenuBar(WindowRecord& record)
 {
     const int bar = BarHeightOf(record);
     if (record.menu == nullptr || bar <= 0 || record.outerWidth <= 0) {
-        record.overlay.Hide(WindowOverlay::MenuBar);
+        record.overlay->Hide(WindowOverlay::MenuBar);
         return;
     }
     const std::vector<RECT> titles = LayoutBar(*record.menu, MenuTextWidthOf, bar);
-    record.overlay.Show(WindowOverlay::MenuBar, 0, 0, record.outerWidth, bar,
+    record.overlay->Show(WindowOverlay::MenuBar, 0, 0, record.outerWidth, bar,
                         PaintMenuBarImage(*record.menu, titles, record.outerWidth, bar, record.barHot));
 }
 

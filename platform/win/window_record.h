@@ -4,7 +4,7 @@
 // Everything here belongs to the window thread unless a comment says otherwise.
 #pragma once
 
-#include "platform/win/window_overlay.h"
+#include "platform/surface/window_overlay.h"
 #include "platform/win/window_system.h"
 
 #include <cstdint>
@@ -41,8 +41,8 @@ struct WindowRecord {
     DWORD style = 0;
     DWORD exStyle = 0;
     HMENU menu = nullptr;
-    // Shared with the presenting thread through the SDL window's data.
-    WindowOverlay overlay;
+    // Shared with the drawing device through the window's surface description.
+    std::shared_ptr<WindowOverlay> overlay = std::make_shared<WindowOverlay>();
     // Size of the outer window (bar included) last reported, and what was reported to the window.
     int outerWidth = 0;
     int outerHeight = 0;
@@ -84,6 +84,12 @@ void ApplyWindowStyle(WindowRecord& record, bool force);
 void RefreshMenuBar(WindowRecord& record);
 // Client size of the window from its current outer size.
 void ClientSizeOf(const WindowRecord& record, int* width, int* height);
+
+// The seam's bookkeeping (window_surface.cpp): the device's preparation runs before a window is made,
+// and a window's record is found from its SDL window while it lives.
+void PrepareWindowSurface();
+void AttachWindowSurface(WindowRecord& record);
+void DetachWindowSurface(WindowRecord& record);
 
 // Initialises SDL video (and the event kinds the queue uses) once; false when no display can be used.
 bool EnsureVideo();

@@ -4,7 +4,7 @@
 // the popup menu loops choosing an item with the mouse.
 #include "platform/win/menu_layout.h"
 #include "platform/win/menu_painter.h"
-#include "platform/win/sdl_window_handle.h"
+#include "platform/surface/sdl_window_handle.h"
 #include "platform/win/window_geometry.h"
 #include "platform/win/window_record.h"
 
@@ -36,7 +36,7 @@ LRESULT RecordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
     if (message == WM_PAINT) {
         if (const WindowRecord* record = FindWindowRecord(window)) {
-            record->overlay.Read([](std::uint64_t, int, const OverlayImage* images) {
+            record->overlay->Read([](std::uint64_t, int, const OverlayImage* images) {
                 paintsWithPopup += images[WindowOverlay::Popup].visible ? 1 : 0;
             });
         }
