@@ -13,7 +13,7 @@
 #include <vector>
 
 struct SDL_Window;
-union SDL_Event;
+struct InputEvent;
 
 struct MenuItem {
     WORD flags = MF_STRING;
@@ -96,6 +96,16 @@ bool EnsureVideo();
 // The SDL event type that wakes the queue for a posted message.
 std::uint32_t WakeEventType();
 
+// Turns one event from the pump into messages (message_translation.cpp).
+void TranslateInputEvent(const InputEvent& event);
+// Ends the size-move loops whose bursts have settled; returns the ticks until the next one is due
+// (or -1 when none is pending).
+int SettleSizeMoves();
+
+// The pointer's position on the screen.
+POINT CursorScreenPoint();
+// Appends WM_QUIT, as the end of SDL's last window does.
+void QueueQuitMessage();
 // Appends a message made by the window thread (input, window changes) to the queue.
 void QueueInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Drops queued messages for a window that is going away.
