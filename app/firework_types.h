@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win/critical_section.h"
+#include "platform/os/critical_section.h"
 
 class FireObject;
 class LaunchSounds;

@@ -3,7 +3,7 @@
 #include "d3dx/d3dx_buffer.h"
 
 #include "platform/d3d8/d3d8_constants.h"
-#include "platform/d3d8/ref_counted.h"
+#include "platform/base/ref_counted.h"
 
 #include <memory>
 #include <new>

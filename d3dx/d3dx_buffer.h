@@ -2,7 +2,7 @@
 // A reference-counted block of bytes that the loading library hands out: adjacency, materials, remaps.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 class ID3DXBuffer : public IUnknown {
 public:

@@ -3,7 +3,7 @@
 // reduction that builds each smaller mip level from the one above.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 enum class FilterKind {
     None,     // no scaling: the image is copied to the top-left, the rest is transparent black

@@ -5,7 +5,7 @@
 
 #include "d3dx/d3dx_mesh.h"
 #include "d3dx/vertex_layout.h"
-#include "platform/d3d8/ref_counted.h"
+#include "platform/base/ref_counted.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 // Face adjacency of triangle lists: for each edge of each triangle, the triangle across it.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <span>
 

@@ -2,10 +2,13 @@
 // The process entry shared by the programs on the framework.
 #include "framework/app_entry.h"
 
-#include "platform/win/threads.h"
+#include "framework/window_device_link.h"
+#include "platform/os/threads.h"
 
 int RunApplication(AppFramework& app, HINSTANCE instance)
 {
+    // Before start-up makes or adopts the window the device draws into.
+    LinkWindowsToDevice();
     if (FAILED(app.Startup(instance))) {
         return 1;
     }

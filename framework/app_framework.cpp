@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "framework/app_timer.h"
-#include "platform/win/threads.h"
+#include "platform/os/threads.h"
 #include "resources/program_resources.h"
 
 namespace {

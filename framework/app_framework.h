@@ -9,7 +9,7 @@
 #include "framework/device_table.h"
 #include "framework/relaxed.h"
 #include "platform/d3d8/d3d8.h"
-#include "platform/win/critical_section.h"
+#include "platform/os/critical_section.h"
 #include "platform/win/window_system.h"
 
 // Framework result codes; each has its message text.

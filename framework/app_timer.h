@@ -3,7 +3,7 @@
 // absolute time, in seconds. Safe to call from the window and render threads at once.
 #pragma once
 
-#include "platform/win/performance_counter.h"
+#include "platform/os/performance_counter.h"
 
 enum class TimerCommand {
     Start,        // resume after a stop (and begin elapsed-time counting); returns 0

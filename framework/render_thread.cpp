@@ -7,7 +7,7 @@
 
 #include "framework/app_framework.h"
 #include "framework/app_timer.h"
-#include "platform/win/threads.h"
+#include "platform/os/threads.h"
 
 int PassSleepMilliseconds(float frameTime, float passLength)
 {

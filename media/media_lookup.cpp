@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "d3dx/d3dx_texture.h"
-#include "platform/win/registry.h"
+#include "platform/os/registry.h"
 
 namespace {
 

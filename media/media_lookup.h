@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/d3d8/d3d8.h"
-#include "platform/win/file_system.h"
+#include "platform/os/file_system.h"
 
 // The installed media folder with "/Media/" appended, or "" when the registry names none or the
 // result would not fit in MAX_PATH. Read afresh on every call; the text lives in a buffer of the

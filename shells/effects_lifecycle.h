@@ -4,7 +4,7 @@
 // live beside it, above the effect machinery.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 // Once, before any device exists: fills the particle pools and builds the colour ramps.
 HRESULT EffectsInitScene();

@@ -3,7 +3,7 @@
 // Memory is allocated once, at creation; Lock and Unlock never allocate.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <vector>
 

@@ -3,7 +3,7 @@
 // Only the values the show and its stand-in layers use are listed.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 using D3DCOLOR = DWORD;
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/d3d8/d3d8.h"
-#include "platform/d3d8/ref_counted.h"
+#include "platform/base/ref_counted.h"
 
 #include <atomic>
 #include <memory>

@@ -4,7 +4,7 @@
 // Limits: memory DCs only, MM_TEXT mapping, TA_LEFT | TA_TOP alignment, 32-bit BI_RGB DIBs.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 // Handles are pointers to objects of the layer; a stale or foreign handle is refused, not followed.
 struct HDC__;

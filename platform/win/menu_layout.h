@@ -3,7 +3,7 @@
 // inside the window. Text widths come from the caller, so the arithmetic needs no font.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <functional>
 #include <string>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The modal menu loops: a popup opened from the bar (by click or keyboard) or at a point (context
-// menus). The loop reads SDL's events itself until an item is chosen or the menu is dismissed; the
-// window hears WM_ENTERMENULOOP first, WM_PAINT whenever the picture changes, WM_EXITMENULOOP last.
+// menus). The loop takes the event pump's decoded events until an item is chosen or the menu is
+// dismissed; the window hears WM_ENTERMENULOOP first, WM_PAINT whenever the picture changes, WM_EXITMENULOOP last.
+#include "platform/win/event_pump.h"
 #include "platform/win/menu_layout.h"
 #include "platform/win/menu_painter.h"
-#include "platform/win/virtual_keys.h"
 #include "platform/win/window_record.h"
 
 #include <SDL.h>
@@ -33,7 +33,7 @@ void ShowPopup(OpenMenu& open)
     if (record == nullptr || open.popup == nullptr) {
         return;
     }
-    record->overlay.Show(WindowOverlay::Popup, open.x, open.y, open.layout.width, open.layout.height,
+    record->overlay->Show(WindowOverlay::Popup, open.x, open.y, open.layout.width, open.layout.height,
                          PaintPopupImage(*open.popup, open.layout, open.hot));
 }
 
@@ -108,43 +108,57 @@ bool InsidePopup(const OpenMenu& open, int x, int y)
     return x >= open.x && y >= open.y && x < open.x + open.layout.width && y < open.y + open.layout.height;
 }
 
+// A button's release inside the popup chooses the item under it.
+LoopEnd ReleaseButton(const OpenMenu& open, const InputEvent& event, bool ours, int* chosen)
+{
+    if (!ours || !InsidePopup(open, event.x, event.y)) {
+        return LoopEnd::Running;
+    }
+    const int item = ItemAt(open, event.x, event.y);
+    if (Selectable(*open.popup, item) && open.popup->items[static_cast<std::size_t>(item)].popup == nullptr) {
+        *chosen = item;
+        return LoopEnd::Chosen;
+    }
+    return LoopEnd::Running;
+}
+
 // Handles one event; *chosen gets the item chosen.
-LoopEnd HandleEvent(OpenMenu& open, const SDL_Event& event, int* chosen)
+LoopEnd HandleEvent(OpenMenu& open, const InputEvent& event, int* chosen)
 {
     WindowRecord* record = FindWindowRecord(open.window);
     if (record == nullptr) {
         return LoopEnd::Cancelled;
     }
-    const bool ours =
-        (event.type == SDL_MOUSEMOTION && event.motion.windowID == SDL_GetWindowID(record->sdl)) ||
-        ((event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) &&
-         event.button.windowID == SDL_GetWindowID(record->sdl));
-    switch (event.type) {
-    case SDL_MOUSEMOTION: {
+    const bool ours = event.windowId == SDL_GetWindowID(record->sdl);
+    switch (event.kind) {
+    case InputEvent::Kind::Motion: {
         if (!ours) {
             break;
         }
-        const int title = BarTitleAt(open, *record, event.motion.x, event.motion.y);
+        const int title = BarTitleAt(open, *record, event.x, event.y);
         if (title >= 0 && title != open.barItem) {
             OpenBarItem(open, title, false);
             Repaint(open.window);
             break;
         }
-        const int item = ItemAt(open, event.motion.x, event.motion.y);
+        const int item = ItemAt(open, event.x, event.y);
         const int hot = Selectable(*open.popup, item) ? item : -1;
-        if (hot != open.hot && (InsidePopup(open, event.motion.x, event.motion.y) || open.hot >= 0)) {
+        if (hot != open.hot && (InsidePopup(open, event.x, event.y) || open.hot >= 0)) {
             open.hot = hot;
             ShowPopup(open);
             Repaint(open.window);
         }
         break;
     }
-    case SDL_MOUSEBUTTONDOWN: {
+    case InputEvent::Kind::Button: {
+        if (!event.down) {
+            return ReleaseButton(open, event, ours, chosen);
+        }
         if (!ours) {
             return LoopEnd::Cancelled;
         }
-        const int x = event.button.x;
-        const int y = event.button.y;
+        const int x = event.x;
+        const int y = event.y;
         if (InsidePopup(open, x, y)) {
             break;
         }
@@ -157,19 +171,12 @@ LoopEnd HandleEvent(OpenMenu& open, const SDL_Event& event, int* chosen)
         // A press on the open title or anywhere else closes the menu.
         return LoopEnd::Cancelled;
     }
-    case SDL_MOUSEBUTTONUP: {
-        if (!ours || !InsidePopup(open, event.button.x, event.button.y)) {
+    case InputEvent::Kind::Key: {
+        if (!event.down) {
+            NoteKeyState(event.virtualKey, false);
             break;
         }
-        const int item = ItemAt(open, event.button.x, event.button.y);
-        if (Selectable(*open.popup, item) && open.popup->items[static_cast<std::size_t>(item)].popup == nullptr) {
-            *chosen = item;
-            return LoopEnd::Chosen;
-        }
-        break;
-    }
-    case SDL_KEYDOWN: {
-        const int vk = VirtualKeyFromSdl(event.key.keysym.sym);
+        const int vk = event.virtualKey;
         NoteKeyState(vk, true);
         switch (vk) {
         case VK_ESCAPE:
@@ -226,30 +233,27 @@ LoopEnd HandleEvent(OpenMenu& open, const SDL_Event& event, int* chosen)
         }
         break;
     }
-    case SDL_KEYUP:
-        NoteKeyState(VirtualKeyFromSdl(event.key.keysym.sym), false);
-        break;
-    case SDL_WINDOWEVENT:
-        if (event.window.windowID != SDL_GetWindowID(record->sdl)) {
+    case InputEvent::Kind::Window:
+        if (!ours) {
             break;
         }
-        switch (event.window.event) {
-        case SDL_WINDOWEVENT_CLOSE:
+        switch (event.change) {
+        case InputEvent::Change::Close:
             // The close request waits in the queue for after the menu.
             QueueInputMessage(open.window, WM_CLOSE, 0, 0);
             return LoopEnd::Cancelled;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-        case SDL_WINDOWEVENT_MINIMIZED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case InputEvent::Change::FocusLost:
+        case InputEvent::Change::Minimized:
+        case InputEvent::Change::SizeChanged:
             return LoopEnd::Cancelled;
-        case SDL_WINDOWEVENT_EXPOSED:
+        case InputEvent::Change::Exposed:
             Repaint(open.window);
             break;
         default:
             break;
         }
         break;
-    case SDL_QUIT:
+    case InputEvent::Kind::Quit:
         return LoopEnd::Cancelled;
     default:
         break;
@@ -270,8 +274,8 @@ WORD RunLoop(OpenMenu& open)
             end = LoopEnd::Cancelled;
             break;
         }
-        SDL_Event event;
-        if (SDL_WaitEvent(&event) == 0) {
+        InputEvent event;
+        if (!WaitInputEvent(&event, -1)) {
             end = LoopEnd::Cancelled;
             break;
         }
@@ -282,7 +286,7 @@ WORD RunLoop(OpenMenu& open)
         command = open.popup->items[static_cast<std::size_t>(chosen)].id;
     }
     if (WindowRecord* record = FindWindowRecord(open.window)) {
-        record->overlay.Hide(WindowOverlay::Popup);
+        record->overlay->Hide(WindowOverlay::Popup);
         if (open.bar != nullptr) {
             ShowBar(*record, -1);
         }
@@ -297,11 +301,11 @@ void PaintMenuBar(WindowRecord& record)
 {
     const int bar = BarHeightOf(record);
     if (record.menu == nullptr || bar <= 0 || record.outerWidth <= 0) {
-        record.overlay.Hide(WindowOverlay::MenuBar);
+        record.overlay->Hide(WindowOverlay::MenuBar);
         return;
     }
     const std::vector<RECT> titles = LayoutBar(*record.menu, MenuTextWidthOf, bar);
-    record.overlay.Show(WindowOverlay::MenuBar, 0, 0, record.outerWidth, bar,
+    record.overlay->Show(WindowOverlay::MenuBar, 0, 0, record.outerWidth, bar,
                         PaintMenuBarImage(*record.menu, titles, record.outerWidth, bar, record.barHot));
 }
 

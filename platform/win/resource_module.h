@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 // Menu item flags.
 constexpr WORD MF_STRING = 0x0000;

@@ -4,9 +4,8 @@
 
 RECT ClientRectOf(int outerWidth, int outerHeight, int barHeight)
 {
-    const int width = outerWidth > 0 ? outerWidth : 0;
-    const int height = outerHeight - barHeight > 0 ? outerHeight - barHeight : 0;
-    return RECT{0, 0, width, height};
+    const SurfaceRect area = ClientAreaOf(outerWidth, outerHeight, barHeight);
+    return RECT{0, 0, area.width, area.height};
 }
 
 POINT ClientOriginOf(int windowX, int windowY, int barHeight) { return POINT{windowX, windowY + barHeight}; }

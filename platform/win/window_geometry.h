@@ -3,10 +3,8 @@
 // area below it, and the conversions between screen and client coordinates.
 #pragma once
 
-#include "platform/win/win_types.h"
-
-// Height in pixels of the menu-bar strip the window layer draws above the client area.
-constexpr int MenuBarHeight = 20;
+#include "platform/base/win_types.h"
+#include "platform/surface/surface_description.h"
 
 // The client rectangle, (0, 0) to its size, of a window whose drawable is outerWidth × outerHeight
 // with a strip of barHeight on top; never negative.

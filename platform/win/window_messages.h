@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;

@@ -4,7 +4,7 @@
 // Everything here belongs to the window thread unless a comment says otherwise.
 #pragma once
 
-#include "platform/win/window_overlay.h"
+#include "platform/surface/window_overlay.h"
 #include "platform/win/window_system.h"
 
 #include <cstdint>
@@ -13,7 +13,7 @@
 #include <vector>
 
 struct SDL_Window;
-union SDL_Event;
+struct InputEvent;
 
 struct MenuItem {
     WORD flags = MF_STRING;
@@ -41,8 +41,8 @@ struct WindowRecord {
     DWORD style = 0;
     DWORD exStyle = 0;
     HMENU menu = nullptr;
-    // Shared with the presenting thread through the SDL window's data.
-    WindowOverlay overlay;
+    // Shared with the drawing device through the window's surface description.
+    std::shared_ptr<WindowOverlay> overlay = std::make_shared<WindowOverlay>();
     // Size of the outer window (bar included) last reported, and what was reported to the window.
     int outerWidth = 0;
     int outerHeight = 0;
@@ -85,11 +85,27 @@ void RefreshMenuBar(WindowRecord& record);
 // Client size of the window from its current outer size.
 void ClientSizeOf(const WindowRecord& record, int* width, int* height);
 
+// The seam's bookkeeping (window_surface.cpp): the device's preparation runs before a window is made,
+// and a window's record is found from its SDL window while it lives.
+void PrepareWindowSurface();
+void AttachWindowSurface(WindowRecord& record);
+void DetachWindowSurface(WindowRecord& record);
+
 // Initialises SDL video (and the event kinds the queue uses) once; false when no display can be used.
 bool EnsureVideo();
 // The SDL event type that wakes the queue for a posted message.
 std::uint32_t WakeEventType();
 
+// Turns one event from the pump into messages (message_translation.cpp).
+void TranslateInputEvent(const InputEvent& event);
+// Ends the size-move loops whose bursts have settled; returns the ticks until the next one is due
+// (or -1 when none is pending).
+int SettleSizeMoves();
+
+// The pointer's position on the screen.
+POINT CursorScreenPoint();
+// Appends WM_QUIT, as the end of SDL's last window does.
+void QueueQuitMessage();
 // Appends a message made by the window thread (input, window changes) to the queue.
 void QueueInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Drops queued messages for a window that is going away.

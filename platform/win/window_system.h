@@ -8,7 +8,7 @@
 #pragma once
 
 #include "platform/win/resource_module.h"
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 #include "platform/win/window_messages.h"
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);

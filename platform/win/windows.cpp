@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Window classes and windows over SDL: creation, styles, geometry, the default window procedure.
-#include "platform/d3d8/gl/gl_context.h"
 #include "platform/win/display_loss.h"
 #include "platform/win/native_window.h"
-#include "platform/win/sdl_window_handle.h"
+#include "platform/surface/sdl_window_handle.h"
 #include "platform/win/window_geometry.h"
 #include "platform/win/window_record.h"
 
@@ -116,10 +115,7 @@ void ForEachWindowRecord(void (*visit)(WindowRecord&, void*), void* data)
 
 int BarHeightOf(const WindowRecord& record)
 {
-    if (record.menu == nullptr || (SDL_GetWindowFlags(record.sdl) & SDL_WINDOW_FULLSCREEN) != 0) {
-        return 0;
-    }
-    return MenuBarHeight;
+    return MenuBarStripOf(record.menu != nullptr, (SDL_GetWindowFlags(record.sdl) & SDL_WINDOW_FULLSCREEN) != 0);
 }
 
 void ClientSizeOf(const WindowRecord& record, int* width, int* height)
@@ -136,11 +132,11 @@ void RefreshMenuBar(WindowRecord& record)
 {
     SDL_GetWindowSize(record.sdl, &record.outerWidth, &record.outerHeight);
     const int bar = BarHeightOf(record);
-    record.overlay.SetBarHeight(bar);
+    record.overlay->SetBarHeight(bar);
     if (bar > 0) {
         PaintMenuBar(record);
     } else {
-        record.overlay.Hide(WindowOverlay::MenuBar);
+        record.overlay->Hide(WindowOverlay::MenuBar);
     }
 }
 
@@ -181,7 +177,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     if (windowClass == nullptr || !EnsureVideo()) {
         return nullptr;
     }
-    SetGlContextAttributes();
+    PrepareWindowSurface();
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (style & WS_THICKFRAME) {
         flags |= SDL_WINDOW_RESIZABLE;
@@ -205,7 +201,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     record->style = style;
     record->exStyle = exStyle;
     record->menu = menu;
-    SDL_SetWindowData(sdl, WindowOverlayDataName, &record->overlay);
+    AttachWindowSurface(*record);
     WindowRecord& created = *record;
     Tables().windows.push_back(std::move(record));
     const HWND window = HandleOf(created);
@@ -247,7 +243,7 @@ HWND AdoptNativeWindowA(std::uint64_t nativeWindow, LPCSTR className)
     if (windowClass == nullptr || nativeWindow == 0 || !EnsureVideo() || !NativeWindowExists(nativeWindow)) {
         return nullptr;
     }
-    SetGlContextAttributes();
+    PrepareWindowSurface();
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
     const std::uint64_t drawn = NativeDrawingWindow(nativeWindow);
     if (drawn == 0) {
@@ -262,7 +258,7 @@ HWND AdoptNativeWindowA(std::uint64_t nativeWindow, LPCSTR className)
     record->sdl = sdl;
     record->procedure = windowClass->procedure;
     record->style = WS_POPUP | WS_VISIBLE;
-    SDL_SetWindowData(sdl, WindowOverlayDataName, &record->overlay);
+    AttachWindowSurface(*record);
     WindowRecord& adopted = *record;
     Tables().windows.push_back(std::move(record));
     const HWND window = HandleOf(adopted);
@@ -299,7 +295,7 @@ BOOL DestroyWindow(HWND window)
     }
     ForgetQueuedMessages(window);
     SDL_Window* sdl = record->sdl;
-    SDL_SetWindowData(sdl, WindowOverlayDataName, nullptr);
+    DetachWindowSurface(*record);
     auto& windows = Tables().windows;
     windows.erase(std::remove_if(windows.begin(), windows.end(),
                                  [&](const std::unique_ptr<WindowRecord>& r) { return r.get() == record; }),

@@ -22,7 +22,7 @@
 //   returned; the interface exists so that callers compile as on the platform.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 // Result codes: facility 0x876, the platform's values.
 constexpr HRESULT MAKE_DXFILEHRESULT(unsigned code) { return MAKE_HRESULT(1, 0x876, code); }

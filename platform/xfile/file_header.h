@@ -2,7 +2,7 @@
 // The 16-byte header that opens every X file: "xof 0303txt 0032" and its variants.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <cstddef>
 #include <string_view>

@@ -4,7 +4,7 @@
 // using the output before it as its dictionary.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <string>
 #include <string_view>

@@ -4,7 +4,7 @@
 // them; this text is the detail beside them.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <string>
 #include <string_view>

@@ -2,7 +2,7 @@
 // The tokens shared by the text and binary X-file readers, and the source both provide.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <cstddef>
 #include <cstdint>

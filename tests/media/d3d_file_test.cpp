@@ -5,7 +5,7 @@
 #include "media/d3d_file.h"
 
 #include "platform/xfile/dxfile.h"
-#include "tests/platform/win/scoped_test_folder.h"
+#include "tests/platform/os/scoped_test_folder.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/recording_device.h"
 

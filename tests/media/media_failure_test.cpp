@@ -7,7 +7,7 @@
 #include "media/media_failure.h"
 #include "media/media_lookup.h"
 #include "platform/xfile/dxfile.h"
-#include "tests/platform/win/scoped_test_folder.h"
+#include "tests/platform/os/scoped_test_folder.h"
 #include "tests/platform/xfile/mszip_writer.h"
 #include "tests/support/recording_device.h"
 

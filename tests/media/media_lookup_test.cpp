@@ -4,8 +4,8 @@
 #include "media/media_lookup.h"
 
 #include "d3dx/d3dx_texture.h"
-#include "platform/win/registry.h"
-#include "tests/platform/win/scoped_test_folder.h"
+#include "platform/os/registry.h"
+#include "tests/platform/os/scoped_test_folder.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/recording_device.h"
 
@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr const char* kSdkKey = "Software\\Microsoft\\DirectX SDK";
-constexpr const char* kSamplesPath = "DX81SDK Samples Path";
-
 // Each test gets an empty current directory and a separate folder the registry names as the
 // installed data; both are removed afterwards and the registry is put back.
 class MediaLookupTest : public ::testing::Test {
@@ -28,11 +25,11 @@ protected:
 
     static void SetDataFolder(const std::string& folder)
     {
-        ASSERT_EQ(RegistrySetString(HKEY_LOCAL_MACHINE, kSdkKey, kSamplesPath, folder.c_str()), ERROR_SUCCESS);
+        ASSERT_EQ(RegistrySetMediaFolder(folder.c_str()), ERROR_SUCCESS);
     }
     static void RemoveDataFolder()
     {
-        ASSERT_EQ(RegistryRemoveValue(HKEY_LOCAL_MACHINE, kSdkKey, kSamplesPath), ERROR_SUCCESS);
+        ASSERT_EQ(RegistryRemoveMediaFolder(), ERROR_SUCCESS);
     }
     static std::string InWork(const std::string& name) { return (std::filesystem::current_path() / name).string(); }
 

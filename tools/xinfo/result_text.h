@@ -2,7 +2,7 @@
 // Plain words for the result codes an X file can produce, for messages to people.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 // A short description such as "file not found"; "unknown error" for codes it does not know.
 const char* ResultText(HRESULT result);

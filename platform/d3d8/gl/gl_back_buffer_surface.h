@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/d3d8/d3d8.h"
-#include "platform/d3d8/ref_counted.h"
+#include "platform/base/ref_counted.h"
 
 class GlBackBufferSurface final : public IDirect3DSurface8 {
 public:

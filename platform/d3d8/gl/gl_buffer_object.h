@@ -6,7 +6,7 @@
 
 #include "platform/d3d8/gl/gl_garbage.h"
 #include "platform/d3d8/gl/gl_state_cache.h"
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 // rasteriser for the reference device, and the probe that tells what the driver offers.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 struct SDL_Window;
 

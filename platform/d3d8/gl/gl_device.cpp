@@ -18,9 +18,10 @@
 
 // ---- creation, context ownership, destruction
 
-HRESULT GlDevice::Create(const D3DCAPS8& caps, D3DPRESENT_PARAMETERS* parameters, SDL_Window* window, bool software,
-                         IDirect3DDevice8** device)
+HRESULT GlDevice::Create(const D3DCAPS8& caps, D3DPRESENT_PARAMETERS* parameters, const SurfaceDescription& surface,
+                         bool software, IDirect3DDevice8** device)
 {
+    SDL_Window* window = surface.window;
     if (device == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -29,7 +30,7 @@ HRESULT GlDevice::Create(const D3DCAPS8& caps, D3DPRESENT_PARAMETERS* parameters
         return D3DERR_INVALIDCALL;
     }
     D3DPRESENT_PARAMETERS completed = *parameters;
-    if (FAILED(CompletePresentParameters(window, &completed))) {
+    if (FAILED(CompletePresentParameters(window, surface.overlay.get(), &completed))) {
         return D3DERR_INVALIDCALL;
     }
     if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)) {
@@ -64,6 +65,7 @@ HRESULT GlDevice::Create(const D3DCAPS8& caps, D3DPRESENT_PARAMETERS* parameters
         SDL_GL_DeleteContext(context);
         return E_OUTOFMEMORY;
     }
+    created->surfaceOverlay = surface.overlay;
     created->InitGl();
     if (!created->CreateRenderTarget() || FAILED(ApplyPresentation(window, completed))) {
         created->Release();
@@ -360,7 +362,7 @@ HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
         return D3DERR_INVALIDCALL;
     }
     D3DPRESENT_PARAMETERS completed = *presentationParameters;
-    if (FAILED(CompletePresentParameters(window, &completed))) {
+    if (FAILED(CompletePresentParameters(window, surfaceOverlay.get(), &completed))) {
         return D3DERR_INVALIDCALL;
     }
     ContextScope scope(*this);

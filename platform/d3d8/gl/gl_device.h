@@ -14,19 +14,19 @@
 #include "platform/d3d8/gl/gl_program_cache.h"
 #include "platform/d3d8/gl/gl_state_cache.h"
 #include "platform/d3d8/device_front.h"
-#include "platform/win/critical_section.h"
+#include "platform/os/critical_section.h"
+#include "platform/surface/surface_description.h"
 
 #include <memory>
 #include <vector>
 
 struct SDL_Window;
-class WindowOverlay;
 
 class GlDevice final : public DeviceFrontEnd {
 public:
-    // Makes a context on the window and a device drawing into it; the parameters are completed
-    // (sizes, format) and written back. Results as IDirect3D8::CreateDevice returns them.
-    static HRESULT Create(const D3DCAPS8& caps, D3DPRESENT_PARAMETERS* parameters, SDL_Window* window,
+    // Makes a context on the surface's window and a device drawing into it; the parameters are
+    // completed (sizes, format) and written back. Results as IDirect3D8::CreateDevice returns them.
+    static HRESULT Create(const D3DCAPS8& caps, D3DPRESENT_PARAMETERS* parameters, const SurfaceDescription& surface,
                           bool software, IDirect3DDevice8** device);
 
     // Hands the context to whoever holds the lock; null detaches and keeps it on the calling thread.
@@ -143,12 +143,14 @@ private:
     bool CreateRenderTarget();
     void DeleteRenderTarget();
     void PresentToWindow();
-    // The window layer's menu images, if the window has them, and the bar's height above the client area.
-    const WindowOverlay* Overlay() const;
+    // The window system's menu images, if the window has them, and the bar's height above the client area.
+    const WindowOverlay* Overlay() const { return surfaceOverlay.get(); }
     int BarHeight(const WindowOverlay* overlay) const;
     void CompositeOverlay(const WindowOverlay& overlay, int windowHeight);
 
     SDL_Window* window;
+    // What the window system draws over the picture; null for a bare window.
+    std::shared_ptr<const WindowOverlay> surfaceOverlay;
     void* context;
     CRITICAL_SECTION* contextLock = nullptr;
     D3DPRESENT_PARAMETERS presentation;

@@ -5,7 +5,7 @@
 #include "platform/d3d8/gl/gl_device.h"
 
 #include "platform/d3d8/gl/gl_present_target.h"
-#include "platform/win/window_overlay.h"
+#include "platform/surface/surface_description.h"
 
 #include <SDL.h>
 
@@ -97,15 +97,9 @@ bool GlDevice::WindowCanBeBackBuffer() const
            height == static_cast<int>(presentation.BackBufferHeight) + BarHeight(Overlay());
 }
 
-const WindowOverlay* GlDevice::Overlay() const
-{
-    return static_cast<const WindowOverlay*>(SDL_GetWindowData(window, WindowOverlayDataName));
-}
-
 int GlDevice::BarHeight(const WindowOverlay* overlay) const
 {
-    // Full screen shows no menu bar.
-    return presentation.Windowed && overlay != nullptr ? overlay->BarHeight() : 0;
+    return SurfaceBarHeight(overlay, !presentation.Windowed);
 }
 
 void GlDevice::SelectDrawTarget()

@@ -5,7 +5,7 @@
 #include "platform/d3d8/gl/gl_device.h"
 #include "platform/d3d8/gl/gl_formats.h"
 #include "platform/d3d8/gl/gl_presentation.h"
-#include "platform/win/sdl_window_handle.h"
+#include "platform/d3d8/gl/gl_surface_source.h"
 
 #include <SDL.h>
 
@@ -249,5 +249,5 @@ HRESULT GlDirect3D::CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focus
     D3DCAPS8 caps{};
     GetDeviceCaps(adapter, deviceType, &caps);
     const bool software = deviceType == D3DDEVTYPE_REF && !hal.software;
-    return GlDevice::Create(caps, presentationParameters, SdlWindowFromHwnd(window), software, returnedDevice);
+    return GlDevice::Create(caps, presentationParameters, DeviceSurfaceOf(window), software, returnedDevice);
 }

@@ -7,7 +7,7 @@
 
 #include "platform/d3d8/d3d8.h"
 #include "platform/d3d8/gl/gl_context.h"
-#include "platform/d3d8/ref_counted.h"
+#include "platform/base/ref_counted.h"
 
 class GlDirect3D final : public IDirect3D8 {
 public:

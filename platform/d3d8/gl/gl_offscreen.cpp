@@ -3,7 +3,7 @@
 #include "platform/d3d8/gl/gl_offscreen.h"
 
 #include "platform/d3d8/gl/gl_context.h"
-#include "platform/win/sdl_window_handle.h"
+#include "platform/surface/sdl_window_handle.h"
 
 #include <SDL.h>
 

@@ -3,7 +3,7 @@
 // and the GL tests (SDL's offscreen video driver, or any display). Returned as the platform's HWND.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 // Asks for SDL's offscreen video driver unless the user chose one (SDL_VIDEODRIVER): drawing needs no
 // display then. Call before Direct3DCreate8 and before any window is made.

@@ -2,16 +2,15 @@
 // Presentation rectangles.
 #include "platform/d3d8/gl/gl_present_target.h"
 
+#include "platform/surface/surface_description.h"
+
 #include <algorithm>
 #include <cstdint>
 
 PresentRect ClientPresentRect(int drawableWidth, int drawableHeight, int barHeight)
 {
-    PresentRect rect;
-    rect.y = barHeight > 0 ? barHeight : 0;
-    rect.width = drawableWidth > 0 ? drawableWidth : 0;
-    rect.height = drawableHeight - rect.y > 0 ? drawableHeight - rect.y : 0;
-    return rect;
+    const SurfaceRect area = ClientAreaOf(drawableWidth, drawableHeight, barHeight);
+    return PresentRect{area.x, area.y, area.width, area.height};
 }
 
 PresentRect LetterboxRect(int sourceWidth, int sourceHeight, int destinationWidth, int destinationHeight)

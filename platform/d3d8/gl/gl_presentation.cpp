@@ -3,7 +3,7 @@
 #include "platform/d3d8/gl/gl_presentation.h"
 
 #include "platform/d3d8/gl/gl_formats.h"
-#include "platform/win/window_overlay.h"
+#include "platform/surface/surface_description.h"
 
 #include <SDL.h>
 
@@ -19,7 +19,7 @@ D3DFORMAT DisplayFormatOf(unsigned sdlPixelFormat)
     return D3DFMT_UNKNOWN;
 }
 
-HRESULT CompletePresentParameters(SDL_Window* window, D3DPRESENT_PARAMETERS* p)
+HRESULT CompletePresentParameters(SDL_Window* window, const WindowOverlay* overlay, D3DPRESENT_PARAMETERS* p)
 {
     if (window == nullptr || p == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -39,12 +39,8 @@ HRESULT CompletePresentParameters(SDL_Window* window, D3DPRESENT_PARAMETERS* p)
             int width = 0;
             int height = 0;
             SDL_GL_GetDrawableSize(window, &width, &height);
-            // The client area: the window layer's menu bar takes the top of the drawable.
-            const auto* overlay =
-                static_cast<const WindowOverlay*>(SDL_GetWindowData(window, WindowOverlayDataName));
-            if (overlay != nullptr) {
-                height -= overlay->BarHeight();
-            }
+            // The client area: the window system's menu bar takes the top of the drawable.
+            height = ClientAreaOf(width, height, SurfaceBarHeight(overlay, false)).height;
             p->BackBufferWidth = p->BackBufferWidth != 0 ? p->BackBufferWidth : static_cast<UINT>(width > 0 ? width : 1);
             p->BackBufferHeight =
                 p->BackBufferHeight != 0 ? p->BackBufferHeight : static_cast<UINT>(height > 0 ? height : 1);

@@ -6,11 +6,13 @@
 #include "platform/d3d8/d3d8.h"
 
 struct SDL_Window;
+class WindowOverlay;
 
 // D3DERR_INVALIDCALL for parameters no device can present: an unknown back-buffer or depth format,
 // a full-screen size of zero, multisampling, more than three back buffers. Zero windowed sizes become
-// the window's client size (the drawable below the menu bar) and an unknown windowed format the desktop's.
-HRESULT CompletePresentParameters(SDL_Window* window, D3DPRESENT_PARAMETERS* parameters);
+// the window's client size (the drawable below the overlay's menu bar, if any) and an unknown windowed
+// format the desktop's.
+HRESULT CompletePresentParameters(SDL_Window* window, const WindowOverlay* overlay, D3DPRESENT_PARAMETERS* parameters);
 
 // Switches the window to cover the screen (the desktop's mode stays; the back buffer is letterboxed
 // into it) or back to windowed; the context must be current for

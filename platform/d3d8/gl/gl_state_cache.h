@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/d3d8/gl/gl_api.h"
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <cstdint>
 

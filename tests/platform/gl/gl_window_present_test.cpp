@@ -2,8 +2,9 @@
 // Presentation into a real window on an X display: the windowed back buffer fills the client area
 // under the menu bar the window layer draws, and a full-screen back buffer of another aspect is
 // letterboxed over the whole screen. The window's pixels are read from a screenshot after Present.
+#include "framework/window_device_link.h"
 #include "platform/d3d8/gl/gl_device.h"
-#include "platform/win/sdl_window_handle.h"
+#include "platform/surface/sdl_window_handle.h"
 #include "platform/win/window_geometry.h"
 #include "platform/win/window_system.h"
 
@@ -88,6 +89,8 @@ bool Near(const Rgb& pixel, int r, int g, int b)
 
 TEST(WindowPresentation, ClientAreaUnderTheBarAndLetterboxedFullScreen)
 {
+    // As the program does: the window gets the context attributes, the device its menu overlay.
+    LinkWindowsToDevice();
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = &Procedure;
     windowClass.lpszClassName = "Present Window";

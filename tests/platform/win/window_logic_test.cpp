@@ -2,9 +2,9 @@
 // The window layer's logic that needs no display: geometry, menus from templates and their layout,
 // key translation, the fair critical section, threads and message boxes in standard-error mode.
 #include "platform/d3d8/gl/gl_present_target.h"
-#include "platform/win/critical_section.h"
+#include "platform/os/critical_section.h"
 #include "platform/win/menu_layout.h"
-#include "platform/win/threads.h"
+#include "platform/os/threads.h"
 #include "platform/win/virtual_keys.h"
 #include "platform/win/window_geometry.h"
 #include "platform/win/window_record.h"

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window layer on a real X display: client area below the menu bar, keys and accelerators as
-// messages, a posted message waking a blocked GetMessageA, one size-move loop per resize burst, and
-// the popup menu loops choosing an item with the mouse.
+// The window layer on a real X display: client area below the menu bar, the surface handed to the
+// drawing device, keys and accelerators as messages, a posted message waking a blocked GetMessageA,
+// one size-move loop per resize burst, and the popup menu loops choosing an item with the mouse.
 #include "platform/win/menu_layout.h"
 #include "platform/win/menu_painter.h"
-#include "platform/win/sdl_window_handle.h"
+#include "platform/surface/sdl_window_handle.h"
 #include "platform/win/window_geometry.h"
 #include "platform/win/window_record.h"
+#include "platform/win/window_surface.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -36,7 +37,7 @@ LRESULT RecordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
     if (message == WM_PAINT) {
         if (const WindowRecord* record = FindWindowRecord(window)) {
-            record->overlay.Read([](std::uint64_t, int, const OverlayImage* images) {
+            record->overlay->Read([](std::uint64_t, int, const OverlayImage* images) {
                 paintsWithPopup += images[WindowOverlay::Popup].visible ? 1 : 0;
             });
         }
@@ -220,6 +221,20 @@ TEST_F(WindowSystem, TheClientAreaLiesBelowTheMenuBar)
     SetMenu(window, bar);
     GetClientRect(window, &client);
     EXPECT_EQ(client.bottom, 480);
+}
+
+TEST_F(WindowSystem, TheSurfaceDescriptionCarriesTheWindowAndAnOverlayThatOutlivesIt)
+{
+    SurfaceDescription surface;
+    ASSERT_TRUE(DescribeWindowSurface(window, &surface));
+    EXPECT_EQ(surface.window, SdlWindowFromHwnd(window));
+    ASSERT_NE(surface.overlay, nullptr);
+    EXPECT_EQ(surface.overlay->BarHeight(), MenuBarHeight);
+    EXPECT_FALSE(DescribeWindowSurface(nullptr, &surface));
+
+    // A device still holding the description after the window went reads a live overlay.
+    ASSERT_TRUE(DestroyWindow(window));
+    EXPECT_EQ(surface.overlay->BarHeight(), MenuBarHeight);
 }
 
 TEST_F(WindowSystem, KeysArriveAsMessagesWithVirtualKeysRepeatAndAltFlags)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window system's basic types and result codes, as the show's code spells them.
+// The platform's basic types, result codes, GUIDs and the reference-counted root, as the show's code
+// spells them; every room of the platform may include this, and it includes nothing of ours.
 // Sizes follow the platform: DWORD and friends are 32 bits, HRESULT is a signed 32-bit code.
 #pragma once
 

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The registry as the show reads it: keys opened by path under a predefined root and string values
-// queried from them, over a small table kept in the process. Key and value names compare without
-// regard to ASCII case. From the start the table holds one value, the DirectX SDK media folder,
-// answered with the data folder beside the program (in a build, or a moved install) when it holds the
-// media, and otherwise with the data folder chosen when the program was built.
+// The registry as the show reads it: one key, the DirectX SDK's, holding one string value, the media
+// folder. Key and value names compare without regard to ASCII case. The value is the data folder
+// beside the program (in a build, or a moved install) when it holds the media, and otherwise the data
+// folder chosen when the program was built.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 struct HKEY__;
 using HKEY = HKEY__*;
@@ -30,8 +29,8 @@ constexpr LSTATUS ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr LSTATUS ERROR_INVALID_PARAMETER = 87;
 constexpr LSTATUS ERROR_MORE_DATA = 234;
 
-// Opens key\subKey (subKey may be null or empty: the key itself again). ERROR_FILE_NOT_FOUND when no
-// value lives at or below that path.
+// Opens key\subKey (subKey may be null or empty: the key itself again). Only the SDK key opens, and
+// only while it holds its value; anything else is ERROR_FILE_NOT_FOUND.
 LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM samDesired, HKEY* result);
 
 // Copies a value's text with its terminator into data and its size into *dataSize (in: the buffer's
@@ -41,8 +40,8 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* typ
 
 LSTATUS RegCloseKey(HKEY key);
 
-// For tests: set (creating it) or remove a string value, and go back to the table the program starts
-// with. Keys open at the time stay open.
-LSTATUS RegistrySetString(HKEY root, LPCSTR subKey, LPCSTR valueName, LPCSTR text);
-LSTATUS RegistryRemoveValue(HKEY root, LPCSTR subKey, LPCSTR valueName);
+// For tests: set or remove the media-folder value, and go back to the value the program starts with.
+// Keys open at the time stay open.
+LSTATUS RegistrySetMediaFolder(LPCSTR folder);
+LSTATUS RegistryRemoveMediaFolder();
 void RegistryRestoreDefaults();

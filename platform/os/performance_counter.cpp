@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The performance counter and the millisecond clock read the steady clock in nanoseconds.
-#include "platform/win/performance_counter.h"
+#include "platform/os/performance_counter.h"
 
 #include <chrono>
 

@@ -3,7 +3,7 @@
 // Paths are the system's native ones (UTF-8, separated by '/').
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 // The longest path, terminator included, that the show's path buffers hold.
 constexpr DWORD MAX_PATH = 260;

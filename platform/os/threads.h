@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 // Starts a thread running start(argument); returns a handle (never 0 on success, -1 on failure).
 // The thread must be joined with JoinThread before the process ends.

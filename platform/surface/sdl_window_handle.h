@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Window handles of this platform layer: an HWND is the SDL window it names, cast to the handle type.
+// Window handles on both sides of the seam: an HWND is the SDL window it names, cast to the handle type.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 struct SDL_Window;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the window layer draws over a window's presented picture: the height of the menu-bar strip
+// What the window system draws over a window's presented picture: the height of the menu-bar strip
 // above the client area and up to two RGBA images (the menu bar and an open popup) with their
 // positions in window pixels. The window thread writes it, the thread that presents reads it; the
 // version tells the reader whether anything changed since it last uploaded.
@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <mutex>
 #include <vector>
-
-struct SDL_Window;
 
 // One image over the window: top-left corner in window pixels, rows top first, bytes R, G, B, A.
 struct OverlayImage {
@@ -79,6 +77,3 @@ private:
     int barHeight = 0;
     OverlayImage images[LayerCount];
 };
-
-// The name under which a window's overlay is kept in its SDL window data.
-inline constexpr const char* WindowOverlayDataName = "fireworks.overlay";

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The performance counter and millisecond clock: units that agree with real time, no going back, and
 // an origin near process start so that times kept as floats keep their precision.
-#include "platform/win/performance_counter.h"
+#include "platform/os/performance_counter.h"
 
 #include <gtest/gtest.h>
 

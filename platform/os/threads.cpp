@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Threads over std::thread, kept in a handle table until joined; Sleep.
-#include "platform/win/threads.h"
+#include "platform/os/threads.h"
 
 #include <chrono>
 #include <map>

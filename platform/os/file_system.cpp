@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Full path names and the readable-file test over std::filesystem.
-#include "platform/win/file_system.h"
+#include "platform/os/file_system.h"
 
 #include <cstring>
 #include <filesystem>

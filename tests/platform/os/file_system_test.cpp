@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Full path names (normalised, file part, buffer sizes) and the readable-file test, including the
 // things that must count as not opening: folders, missing files and pipes.
-#include "platform/win/file_system.h"
-#include "tests/platform/win/scoped_test_folder.h"
+#include "platform/os/file_system.h"
+#include "tests/platform/os/scoped_test_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 struct CRITICAL_SECTION {
     // Guards the bookkeeping below; never held while the owner works inside the section.

@@ -3,7 +3,7 @@
 // Both calls report the new count; the owner deletes itself when Release reports 0.
 #pragma once
 
-#include "platform/win/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <atomic>
 

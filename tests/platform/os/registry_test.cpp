@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The registry table: the media-folder value present from the start, names without regard to case,
+// The registry: the media-folder value present from the start, names without regard to case,
 // the size protocol of value queries, handle checks, and the test hooks.
-#include "platform/win/registry.h"
+#include "platform/os/registry.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +47,7 @@ TEST_F(RegistryTest, MediaFolderValueIsTheInstallDataFolder)
 
 TEST_F(RegistryTest, QueryReportsTheSizeNeededWithoutOverrunningAShortBuffer)
 {
-    ASSERT_EQ(RegistrySetString(HKEY_LOCAL_MACHINE, kSdkKey, kSamplesPath, "/data/show"), ERROR_SUCCESS);
+    ASSERT_EQ(RegistrySetMediaFolder("/data/show"), ERROR_SUCCESS);
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSdkKey, 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD size = 0;
@@ -87,11 +87,11 @@ TEST_F(RegistryTest, ClosedAndUnknownHandlesAreRefused)
 TEST_F(RegistryTest, TestHooksChangeRemoveAndRestoreTheValue)
 {
     LSTATUS status = 0;
-    ASSERT_EQ(RegistrySetString(HKEY_LOCAL_MACHINE, kSdkKey, kSamplesPath, "/elsewhere"), ERROR_SUCCESS);
+    ASSERT_EQ(RegistrySetMediaFolder("/elsewhere"), ERROR_SUCCESS);
     EXPECT_EQ(Query(kSdkKey, kSamplesPath, &status), "/elsewhere");
 
     // With its only value gone the key itself is gone.
-    ASSERT_EQ(RegistryRemoveValue(HKEY_LOCAL_MACHINE, kSdkKey, kSamplesPath), ERROR_SUCCESS);
+    ASSERT_EQ(RegistryRemoveMediaFolder(), ERROR_SUCCESS);
     Query(kSdkKey, kSamplesPath, &status);
     EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
 
