@@ -3,7 +3,7 @@
 // locks, and what the recording device captures of each draw.
 #include "platform/d3d8/memory_texture.h"
 #include "platform/d3d8/device_front.h"
-#include "tests/support/allocation_counter.h"
+#include "tools/support/allocation_counter.h"
 #include "tests/support/recording_device.h"
 
 #include <gtest/gtest.h>
