@@ -104,26 +104,14 @@ HRESULT DeviceFrontEnd::TestCooperativeLevel()
 
 HRESULT DeviceFrontEnd::GetDeviceCaps(D3DCAPS8* caps)
 {
-    const HRESULT result = [&]() -> HRESULT {
-        if (caps == nullptr) {
-            return D3DERR_INVALIDCALL;
-        }
-        *caps = deviceCaps;
-        return D3D_OK;
-    }();
+    const HRESULT result = CopyOut(caps, deviceCaps);
     Report(DeviceMethod::GetDeviceCaps, result, {});
     return result;
 }
 
 HRESULT DeviceFrontEnd::GetDisplayMode(D3DDISPLAYMODE* mode)
 {
-    const HRESULT result = [&]() -> HRESULT {
-        if (mode == nullptr) {
-            return D3DERR_INVALIDCALL;
-        }
-        *mode = {BackBufferWidth(), BackBufferHeight(), 60, BackBufferFormat()};
-        return D3D_OK;
-    }();
+    const HRESULT result = CopyOut(mode, D3DDISPLAYMODE{BackBufferWidth(), BackBufferHeight(), 60, BackBufferFormat()});
     Report(DeviceMethod::GetDisplayMode, result, {});
     return result;
 }

@@ -173,6 +173,16 @@ private:
     UINT BackBufferWidth() const;
     UINT BackBufferHeight() const;
     D3DFORMAT BackBufferFormat() const;
+    // A getter's answer: the value copied out, or a refusal of a null pointer.
+    template <typename Value>
+    static HRESULT CopyOut(Value* out, const Value& value)
+    {
+        if (out == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        *out = value;
+        return D3D_OK;
+    }
     // Tells CallMade of an answered call when calls are reported; otherwise it costs one test.
     void Report(DeviceMethod method, HRESULT result, std::initializer_list<DWORD> args, const void* object = nullptr)
     {

@@ -11,17 +11,6 @@ namespace {
 
 bool InUnitRange(float value) { return value >= 0.0f && value <= 1.0f; }
 
-// A getter's answer: the value copied out, or a refusal of a null pointer.
-template <typename Value>
-HRESULT CopyOut(Value* out, const Value& value)
-{
-    if (out == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *out = value;
-    return D3D_OK;
-}
-
 } // namespace
 
 HRESULT DeviceFrontEnd::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix)
