@@ -14,7 +14,7 @@
 // One call. args holds the call's number arguments in order, objects and pointers left out:
 //   SetRenderState: state, value             SetTextureStageState: stage, type, value
 //   SetTexture: stage (object: texture)      SetTransform: type (matrix)
-//   SetLight: index (light)                  LightEnable: index, enable
+//   SetLight: index (light)                  LightEnable: index, enable      SetClipPlane: index
 //   SetStreamSource: stream, stride (object: buffer)   SetIndices: base vertex index (object: buffer)
 //   DrawPrimitive: type, start vertex, primitive count, index into Draws() or NoDraw
 //   DrawIndexedPrimitive: type, min index, vertex count, start index, primitive count
