@@ -8,6 +8,10 @@
 
 namespace {
 
+// The volleys between two finales.
+constexpr int kAutoVolleysBetweenFinalesMin = 8;
+constexpr int kAutoVolleysBetweenFinalesMax = 14;
+
 // A 32-bit xorshift: small, fast and the same on every platform.
 std::uint32_t NextRandom(std::uint32_t& state)
 {

@@ -15,11 +15,9 @@ constexpr float kAutoShoreZ = 1.0f;
 // The rate factor of LaunchRateUp and LaunchRateDown: halved or doubled within these bounds.
 constexpr float kAutoMinRate = 0.25f;
 constexpr float kAutoMaxRate = 4.0f;
-// A finale's shells and the volleys between finales.
+// A finale's shells.
 constexpr int kAutoFinaleMin = 6;
 constexpr int kAutoFinaleMax = 10;
-constexpr int kAutoVolleysBetweenFinalesMin = 8;
-constexpr int kAutoVolleysBetweenFinalesMax = 14;
 
 struct AutoLaunch {
     float time = 0.0f;

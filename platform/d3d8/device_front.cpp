@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The device front end: argument checks, the state and its blocks, the scene and the Reset rules.
-// Resource creation is in device_front_resources.cpp, the draws in device_front_draw.cpp.
+// The device front end: its lifetime, the scene, Clear, state blocks and the Reset rules. The state's
+// setters are in device_front_state.cpp, resources in device_front_resources.cpp, draws in
+// device_front_draw.cpp.
 #include "platform/d3d8/device_front.h"
 
 #include "platform/d3d8/memory_texture.h"
 
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -78,10 +78,17 @@ DeviceFrontEnd::~DeviceFrontEnd()
     ReleaseBoundObjects(deviceState);
 }
 
-ULONG DeviceFrontEnd::AddRef() { return references.Increment(); }
+ULONG DeviceFrontEnd::AddRef()
+{
+    const ULONG count = references.Increment();
+    Report(DeviceMethod::AddRef, D3D_OK, {count});
+    return count;
+}
 
 ULONG DeviceFrontEnd::Release()
 {
+    // Reported first: the last Release deletes the device.
+    Report(DeviceMethod::Release, D3D_OK, {RefCount() > 0 ? RefCount() - 1 : 0});
     const ULONG count = references.Decrement();
     if (count == 0) {
         delete this;
@@ -89,429 +96,157 @@ ULONG DeviceFrontEnd::Release()
     return count;
 }
 
-HRESULT DeviceFrontEnd::TestCooperativeLevel() { return D3D_OK; }
+HRESULT DeviceFrontEnd::TestCooperativeLevel()
+{
+    Report(DeviceMethod::TestCooperativeLevel, D3D_OK, {});
+    return D3D_OK;
+}
 
 HRESULT DeviceFrontEnd::GetDeviceCaps(D3DCAPS8* caps)
 {
-    if (caps == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *caps = deviceCaps;
-    return D3D_OK;
+    const HRESULT result = CopyOut(caps, deviceCaps);
+    Report(DeviceMethod::GetDeviceCaps, result, {});
+    return result;
 }
 
 HRESULT DeviceFrontEnd::GetDisplayMode(D3DDISPLAYMODE* mode)
 {
-    if (mode == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *mode = {BackBufferWidth(), BackBufferHeight(), 60, BackBufferFormat()};
-    return D3D_OK;
+    const HRESULT result = CopyOut(mode, D3DDISPLAYMODE{BackBufferWidth(), BackBufferHeight(), 60, BackBufferFormat()});
+    Report(DeviceMethod::GetDisplayMode, result, {});
+    return result;
 }
 
-void DeviceFrontEnd::SetCursorPosition(int, int, DWORD) {}
+void DeviceFrontEnd::SetCursorPosition(int x, int y, DWORD flags)
+{
+    Report(DeviceMethod::SetCursorPosition, D3D_OK, {ArgumentBits(x), ArgumentBits(y), flags});
+}
 
 HRESULT DeviceFrontEnd::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
 {
-    if (presentationParameters == nullptr || DefaultPoolHeldElsewhere() > 0) {
-        return D3DERR_INVALIDCALL;
-    }
-    ReleaseBoundObjects(deviceState);
-    presentParameters = *presentationParameters;
-    FillDefaultDeviceState(deviceState, presentParameters, deviceCaps);
-    inScene = false;
-    StateChanged(DirtyAll, 0);
+    const HRESULT result = [&]() -> HRESULT {
+        if (presentationParameters == nullptr || DefaultPoolHeldElsewhere() > 0) {
+            return D3DERR_INVALIDCALL;
+        }
+        ReleaseBoundObjects(deviceState);
+        presentParameters = *presentationParameters;
+        FillDefaultDeviceState(deviceState, presentParameters, deviceCaps);
+        inScene = false;
+        StateChanged(DirtyAll, 0);
+        return D3D_OK;
+    }();
+    Report(DeviceMethod::Reset, result, {}, presentationParameters);
+    return result;
+}
+
+HRESULT DeviceFrontEnd::Present(const RECT*, const RECT*, HWND, const void*)
+{
+    Report(DeviceMethod::Present, D3D_OK, {});
     return D3D_OK;
 }
 
-HRESULT DeviceFrontEnd::Present(const RECT*, const RECT*, HWND, const void*) { return D3D_OK; }
-
 HRESULT DeviceFrontEnd::BeginScene()
 {
-    if (inScene) {
-        return D3DERR_INVALIDCALL;
-    }
-    inScene = true;
-    return D3D_OK;
+    const HRESULT result = [&]() -> HRESULT {
+        if (inScene) {
+            return D3DERR_INVALIDCALL;
+        }
+        inScene = true;
+        return D3D_OK;
+    }();
+    Report(DeviceMethod::BeginScene, result, {});
+    return result;
 }
 
 HRESULT DeviceFrontEnd::EndScene()
 {
-    if (!inScene) {
-        return D3DERR_INVALIDCALL;
-    }
-    inScene = false;
-    return D3D_OK;
+    const HRESULT result = [&]() -> HRESULT {
+        if (!inScene) {
+            return D3DERR_INVALIDCALL;
+        }
+        inScene = false;
+        return D3D_OK;
+    }();
+    Report(DeviceMethod::EndScene, result, {});
+    return result;
 }
 
-HRESULT DeviceFrontEnd::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR, float z, DWORD)
+HRESULT DeviceFrontEnd::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                              DWORD stencil)
 {
-    if ((count > 0 && rects == nullptr) || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL))) {
-        return D3DERR_INVALIDCALL;
-    }
-    // Depth and stencil can be cleared only when the device has them.
-    if ((flags & D3DCLEAR_ZBUFFER) && !presentParameters.EnableAutoDepthStencil) {
-        return D3DERR_INVALIDCALL;
-    }
-    if ((flags & D3DCLEAR_STENCIL) &&
-        (!presentParameters.EnableAutoDepthStencil || !HasStencil(presentParameters.AutoDepthStencilFormat))) {
-        return D3DERR_INVALIDCALL;
-    }
-    if ((flags & D3DCLEAR_ZBUFFER) && !InUnitRange(z)) {
-        return D3DERR_INVALIDCALL;
-    }
-    return D3D_OK;
+    const HRESULT result = [&]() -> HRESULT {
+        if ((count > 0 && rects == nullptr) || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL))) {
+            return D3DERR_INVALIDCALL;
+        }
+        // Depth and stencil can be cleared only when the device has them.
+        if ((flags & D3DCLEAR_ZBUFFER) && !presentParameters.EnableAutoDepthStencil) {
+            return D3DERR_INVALIDCALL;
+        }
+        if ((flags & D3DCLEAR_STENCIL) &&
+            (!presentParameters.EnableAutoDepthStencil || !HasStencil(presentParameters.AutoDepthStencilFormat))) {
+            return D3DERR_INVALIDCALL;
+        }
+        if ((flags & D3DCLEAR_ZBUFFER) && !InUnitRange(z)) {
+            return D3DERR_INVALIDCALL;
+        }
+        return D3D_OK;
+    }();
+    Report(DeviceMethod::Clear, result, {count, flags, color, stencil}, &z);
+    return result;
 }
 
-HRESULT DeviceFrontEnd::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix)
+HRESULT DeviceFrontEnd::BeginStateBlock()
 {
-    const int slot = TransformSlot(type);
-    if (slot < 0 || matrix == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    Store(Target().transforms[slot], *matrix, DirtyTransforms);
-    if (StateBlockMask* mask = Recording()) {
-        mask->transforms[slot] = true;
-    }
-    return D3D_OK;
+    const HRESULT result = stateBlocks.Begin();
+    Report(DeviceMethod::BeginStateBlock, result, {});
+    return result;
 }
 
-HRESULT DeviceFrontEnd::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix)
+HRESULT DeviceFrontEnd::EndStateBlock(DWORD* token)
 {
-    const int slot = TransformSlot(type);
-    if (slot < 0 || matrix == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *matrix = deviceState.transforms[slot];
-    return D3D_OK;
+    const HRESULT result = stateBlocks.End(token);
+    Report(DeviceMethod::EndStateBlock, result, {SUCCEEDED(result) ? *token : 0});
+    return result;
 }
-
-HRESULT DeviceFrontEnd::SetViewport(const D3DVIEWPORT8* viewport)
-{
-    if (viewport == nullptr || !InUnitRange(viewport->MinZ) || !InUnitRange(viewport->MaxZ)) {
-        return D3DERR_INVALIDCALL;
-    }
-    Store(Target().viewport, *viewport, DirtyViewport);
-    if (StateBlockMask* mask = Recording()) {
-        mask->viewport = true;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::GetViewport(D3DVIEWPORT8* viewport)
-{
-    if (viewport == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *viewport = deviceState.viewport;
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::SetMaterial(const D3DMATERIAL8* material)
-{
-    if (material == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    Store(Target().material, *material, DirtyMaterial);
-    if (StateBlockMask* mask = Recording()) {
-        mask->material = true;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::GetMaterial(D3DMATERIAL8* material)
-{
-    if (material == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *material = deviceState.material;
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::SetLight(DWORD index, const D3DLIGHT8* light)
-{
-    if (index >= DeviceLightCount || light == nullptr || light->Type < D3DLIGHT_POINT ||
-        light->Type > D3DLIGHT_DIRECTIONAL) {
-        return D3DERR_INVALIDCALL;
-    }
-    Store(Target().lights[index], *light, DirtyLights);
-    if (StateBlockMask* mask = Recording()) {
-        mask->lights[index] = true;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::GetLight(DWORD index, D3DLIGHT8* light)
-{
-    if (index >= DeviceLightCount || light == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *light = deviceState.lights[index];
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::LightEnable(DWORD index, BOOL enable)
-{
-    if (index >= DeviceLightCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    Store(Target().lightEnabled[index], enable ? TRUE : FALSE, DirtyLights);
-    if (StateBlockMask* mask = Recording()) {
-        mask->lightEnabled[index] = true;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::GetLightEnable(DWORD index, BOOL* enable)
-{
-    if (index >= DeviceLightCount || enable == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *enable = deviceState.lightEnabled[index];
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::SetClipPlane(DWORD index, const float* plane)
-{
-    if (index >= DeviceClipPlaneCount || plane == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    Store(Target().clipPlanes[index], ClipPlane{{plane[0], plane[1], plane[2], plane[3]}}, DirtyClipPlanes);
-    if (StateBlockMask* mask = Recording()) {
-        mask->clipPlanes[index] = true;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::GetClipPlane(DWORD index, float* plane)
-{
-    if (index >= DeviceClipPlaneCount || plane == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    std::memcpy(plane, deviceState.clipPlanes[index].abcd, sizeof(ClipPlane::abcd));
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::SetRenderState(D3DRENDERSTATETYPE type, DWORD value)
-{
-    if (type <= 0 || type >= D3DRS_MAX) {
-        return D3DERR_INVALIDCALL;
-    }
-    Store(Target().renderStates[type], value, RenderStateGroup(type));
-    if (StateBlockMask* mask = Recording()) {
-        mask->renderStates[type] = true;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::GetRenderState(D3DRENDERSTATETYPE type, DWORD* value)
-{
-    if (type <= 0 || type >= D3DRS_MAX || value == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *value = deviceState.renderStates[type];
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::BeginStateBlock() { return stateBlocks.Begin(); }
-
-HRESULT DeviceFrontEnd::EndStateBlock(DWORD* token) { return stateBlocks.End(token); }
 
 HRESULT DeviceFrontEnd::ApplyStateBlock(DWORD token)
 {
-    const StateBlock* block = stateBlocks.Find(token);
-    if (block == nullptr || stateBlocks.Recording() != nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    CopyRecordedStates(block->recorded, block->values, deviceState);
-    StateChanged(DirtyAll, 0);
-    return D3D_OK;
+    const HRESULT result = [&]() -> HRESULT {
+        const StateBlock* block = stateBlocks.Find(token);
+        if (block == nullptr || stateBlocks.Recording() != nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        CopyRecordedStates(block->recorded, block->values, deviceState);
+        StateChanged(DirtyAll, 0);
+        return D3D_OK;
+    }();
+    Report(DeviceMethod::ApplyStateBlock, result, {token});
+    return result;
 }
 
 HRESULT DeviceFrontEnd::CaptureStateBlock(DWORD token)
 {
-    StateBlock* block = stateBlocks.Find(token);
-    if (block == nullptr || stateBlocks.Recording() != nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    CopyRecordedStates(block->recorded, deviceState, block->values);
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::DeleteStateBlock(DWORD token) { return stateBlocks.Delete(token); }
-
-HRESULT DeviceFrontEnd::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture)
-{
-    if (stage >= D3DMAX_TEXTURE_STAGES || texture == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *texture = deviceState.textures[stage];
-    if (*texture != nullptr) {
-        (*texture)->AddRef();
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
-{
-    if (stage >= D3DMAX_TEXTURE_STAGES) {
-        return D3DERR_INVALIDCALL;
-    }
-    // Only textures of this device can be bound: anything else could not be drawn or counted.
-    if (texture != nullptr) {
-        const MemoryTexture* memory = dynamic_cast<const MemoryTexture*>(texture);
-        if (memory == nullptr || !Owns(memory->Core())) {
+    const HRESULT result = [&]() -> HRESULT {
+        StateBlock* block = stateBlocks.Find(token);
+        if (block == nullptr || stateBlocks.Recording() != nullptr) {
             return D3DERR_INVALIDCALL;
         }
-    }
-    Rebind(Target().textures[stage], texture);
-    if (StateBlockMask* mask = Recording()) {
-        mask->textures[stage] = true;
-    }
-    return D3D_OK;
+        CopyRecordedStates(block->recorded, deviceState, block->values);
+        return D3D_OK;
+    }();
+    Report(DeviceMethod::CaptureStateBlock, result, {token});
+    return result;
 }
 
-HRESULT DeviceFrontEnd::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value)
+HRESULT DeviceFrontEnd::DeleteStateBlock(DWORD token)
 {
-    if (stage >= D3DMAX_TEXTURE_STAGES || type <= 0 || type >= D3DTSS_MAX || value == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *value = deviceState.textureStageStates[stage][type];
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
-{
-    if (stage >= D3DMAX_TEXTURE_STAGES || type <= 0 || type >= D3DTSS_MAX) {
-        return D3DERR_INVALIDCALL;
-    }
-    Store(Target().textureStageStates[stage][type], value, DirtyTextureStage, stage);
-    if (StateBlockMask* mask = Recording()) {
-        mask->textureStageStates[stage][type] = true;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::SetVertexShader(DWORD handle)
-{
-    Store(Target().vertexShader, handle, DirtyVertexInput);
-    if (StateBlockMask* mask = Recording()) {
-        mask->vertexShader = true;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::GetVertexShader(DWORD* handle)
-{
-    if (handle == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *handle = deviceState.vertexShader;
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::SetPixelShader(DWORD handle)
-{
-    // No pixel shader can be created on this device, so 0 (the fixed pipeline) is the only handle.
-    if (handle != 0) {
-        return D3DERR_INVALIDCALL;
-    }
-    Target().pixelShader = handle;
-    if (StateBlockMask* mask = Recording()) {
-        mask->pixelShader = true;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::GetPixelShader(DWORD* handle)
-{
-    if (handle == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *handle = deviceState.pixelShader;
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData, UINT stride)
-{
-    if (streamNumber != 0) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (streamData != nullptr) {
-        const MemoryVertexBuffer* memory = dynamic_cast<const MemoryVertexBuffer*>(streamData);
-        // A zero stride would make every draw read the first vertex and defeat the range check.
-        if (memory == nullptr || !Owns(memory->Core()) || stride == 0 ||
-            (deviceCaps.MaxStreamStride > 0 && stride > deviceCaps.MaxStreamStride)) {
-            return D3DERR_INVALIDCALL;
-        }
-    }
-    DeviceState& target = Target();
-    const bool changed = target.streamSource != streamData || target.streamStride != stride;
-    Rebind(target.streamSource, streamData);
-    target.streamStride = stride;
-    if (changed && Recording() == nullptr) {
-        StateChanged(DirtyVertexInput, 0);
-    }
-    if (StateBlockMask* mask = Recording()) {
-        mask->streamSource = true;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::GetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8** streamData, UINT* stride)
-{
-    if (streamNumber != 0 || streamData == nullptr || stride == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *streamData = deviceState.streamSource;
-    *stride = deviceState.streamStride;
-    if (*streamData != nullptr) {
-        (*streamData)->AddRef();
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::SetIndices(IDirect3DIndexBuffer8* indexData, UINT baseVertexIndex)
-{
-    if (indexData != nullptr) {
-        const MemoryIndexBuffer* memory = dynamic_cast<const MemoryIndexBuffer*>(indexData);
-        if (memory == nullptr || !Owns(memory->Core())) {
-            return D3DERR_INVALIDCALL;
-        }
-    }
-    DeviceState& target = Target();
-    Rebind(target.indices, indexData);
-    target.baseVertexIndex = baseVertexIndex;
-    if (StateBlockMask* mask = Recording()) {
-        mask->indices = true;
-    }
-    return D3D_OK;
-}
-
-HRESULT DeviceFrontEnd::GetIndices(IDirect3DIndexBuffer8** indexData, UINT* baseVertexIndex)
-{
-    if (indexData == nullptr || baseVertexIndex == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *indexData = deviceState.indices;
-    *baseVertexIndex = deviceState.baseVertexIndex;
-    if (*indexData != nullptr) {
-        (*indexData)->AddRef();
-    }
-    return D3D_OK;
+    const HRESULT result = stateBlocks.Delete(token);
+    Report(DeviceMethod::DeleteStateBlock, result, {token});
+    return result;
 }
 
 void DeviceFrontEnd::StateChanged(DirtyGroups, DWORD) {}
 
-template <typename Value>
-void DeviceFrontEnd::Store(Value& slot, const Value& value, DirtyGroups groups, DWORD stage)
-{
-    const bool changed = Recording() == nullptr && std::memcmp(&slot, &value, sizeof(Value)) != 0;
-    slot = value;
-    if (changed && groups != 0) {
-        StateChanged(groups, stage);
-    }
-}
+void DeviceFrontEnd::CallMade(DeviceMethod, HRESULT, std::initializer_list<DWORD>, const void*) {}
 
 DeviceState& DeviceFrontEnd::Target()
 {

@@ -2,9 +2,10 @@
 // The front end of a Direct3D 8 device: keeps every state, checks every argument, tells a derived
 // device which dirty groups a change touched and hands it each checked draw through one hook; on its
 // own it draws nothing (NullDevice). Its resources live in ordinary memory. The GL device and the
-// tests' recording device derive from it.
+// tests' recording device derive from it; the recording device also has every call reported.
 #pragma once
 
+#include "platform/d3d8/device_method.h"
 #include "platform/d3d8/device_state.h"
 #include "platform/d3d8/dirty_groups.h"
 #include "platform/d3d8/fvf_layout.h"
@@ -12,6 +13,7 @@
 #include "platform/d3d8/memory_texture.h"
 #include "platform/d3d8/state_block.h"
 
+#include <initializer_list>
 #include <memory>
 
 // A draw the front end has checked: the indices it reads lie inside the bound index buffer, the
@@ -125,6 +127,13 @@ protected:
     // Carries out a draw of at least one primitive that the front end has checked; the answer is the
     // draw's. The front end alone draws nothing.
     virtual HRESULT Draw(const CheckedDraw& draw);
+    // Told of each call made to the device once it has been answered, after ReportCalls(): for a device
+    // that writes its calls down. args: the call's number arguments in order; object: the resource the
+    // call names or made, or the record it passed by pointer (matrix, light, material, viewport, present
+    // parameters, Clear's z). The front end alone keeps nothing.
+    virtual void CallMade(DeviceMethod method, HRESULT result, std::initializer_list<DWORD> args, const void* object);
+    // From now on every call is reported to CallMade.
+    void ReportCalls() { callsReported = true; }
 
     // Makes the vertex buffers this device hands out; a test device may return a subclass.
     // Throws std::bad_alloc when the memory cannot be had.
@@ -150,9 +159,11 @@ private:
     DeviceState& Target();
     // The flags of the block being recorded, or null.
     StateBlockMask* Recording();
-    // Writes one state value where setters write, telling StateChanged when the live value changed.
-    template <typename Value>
-    void Store(Value& slot, const Value& value, DirtyGroups groups, DWORD stage = 0);
+    // Writes one state value where setters write, telling StateChanged when the live value changed, and
+    // marks it in the block being recorded. field picks the value out of a DeviceState and its flag out
+    // of a StateBlockMask, whose members share their names.
+    template <typename Field, typename Value>
+    void Store(const Field& field, const Value& value, DirtyGroups groups, DWORD stage = 0);
     // Whether the vertices up to lastVertex lie inside the bound vertex buffer for its format; the
     // layout and the end of the bytes read are filled either way.
     bool VerticesInside(std::uint64_t lastVertex, CheckedDraw& draw) const;
@@ -162,6 +173,23 @@ private:
     UINT BackBufferWidth() const;
     UINT BackBufferHeight() const;
     D3DFORMAT BackBufferFormat() const;
+    // A getter's answer: the value copied out, or a refusal of a null pointer.
+    template <typename Value>
+    static HRESULT CopyOut(Value* out, const Value& value)
+    {
+        if (out == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        *out = value;
+        return D3D_OK;
+    }
+    // Tells CallMade of an answered call when calls are reported; otherwise it costs one test.
+    void Report(DeviceMethod method, HRESULT result, std::initializer_list<DWORD> args, const void* object = nullptr)
+    {
+        if (callsReported) {
+            CallMade(method, result, args, object);
+        }
+    }
 
     RefCounter references;
     D3DCAPS8 deviceCaps;
@@ -171,6 +199,7 @@ private:
     std::shared_ptr<ResourceOwner> resourceOwner;
     bool inScene = false;
     bool vertexFormatChecked = false;
+    bool callsReported = false;
 };
 
 // The front end used alone: a device that keeps state and draws nothing, for tests and benchmarks.

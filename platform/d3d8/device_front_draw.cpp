@@ -11,73 +11,82 @@ bool KnownPrimitive(D3DPRIMITIVETYPE type) { return type >= D3DPT_POINTLIST && t
 
 HRESULT DeviceFrontEnd::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
 {
-    if (!KnownPrimitive(type) || primitiveCount > deviceCaps.MaxPrimitiveCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (primitiveCount == 0) {
-        return D3D_OK;
-    }
-    // SetStreamSource admits only this device's memory buffers.
-    const auto* buffer = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
-    if (buffer == nullptr || buffer->Locked()) {
-        return D3DERR_INVALIDCALL;
-    }
-    const std::uint64_t count = VerticesOf(type, primitiveCount);
-    const std::uint64_t available = buffer->Size() / deviceState.streamStride;
-    if (startVertex + count > available) {
-        return D3DERR_INVALIDCALL;
-    }
-    CheckedDraw draw{type, primitiveCount, static_cast<UINT>(count), startVertex, false,
-                     FvfLayoutOf(deviceState.vertexShader), 0, 0};
-    if (vertexFormatChecked && !VerticesInside(startVertex + count - 1, draw)) {
-        return D3DERR_INVALIDCALL;
-    }
-    return Draw(draw);
+    const HRESULT result = [&]() -> HRESULT {
+        if (!KnownPrimitive(type) || primitiveCount > deviceCaps.MaxPrimitiveCount) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (primitiveCount == 0) {
+            return D3D_OK;
+        }
+        // SetStreamSource admits only this device's memory buffers.
+        const auto* buffer = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
+        if (buffer == nullptr || buffer->Locked()) {
+            return D3DERR_INVALIDCALL;
+        }
+        const std::uint64_t count = VerticesOf(type, primitiveCount);
+        const std::uint64_t available = buffer->Size() / deviceState.streamStride;
+        if (startVertex + count > available) {
+            return D3DERR_INVALIDCALL;
+        }
+        CheckedDraw draw{type, primitiveCount, static_cast<UINT>(count), startVertex, false,
+                         FvfLayoutOf(deviceState.vertexShader), 0, 0};
+        if (vertexFormatChecked && !VerticesInside(startVertex + count - 1, draw)) {
+            return D3DERR_INVALIDCALL;
+        }
+        return Draw(draw);
+    }();
+    Report(DeviceMethod::DrawPrimitive, result, {ArgumentBits(type), startVertex, primitiveCount});
+    return result;
 }
 
 HRESULT DeviceFrontEnd::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
                                          UINT primitiveCount)
 {
-    if (!KnownPrimitive(type) || primitiveCount > deviceCaps.MaxPrimitiveCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (primitiveCount == 0) {
-        return D3D_OK;
-    }
-    const auto* vertices = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
-    auto* indices = static_cast<MemoryIndexBuffer*>(deviceState.indices);
-    if (vertices == nullptr || indices == nullptr || vertices->Locked() || indices->Locked()) {
-        return D3DERR_INVALIDCALL;
-    }
-    const std::uint64_t count = VerticesOf(type, primitiveCount);
-    const std::uint64_t indexCount = indices->Size() / indices->IndexSize();
-    if (startIndex + count > indexCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    const std::uint64_t vertexCount = vertices->Size() / deviceState.streamStride;
-    const std::uint64_t lastVertex = std::uint64_t{deviceState.baseVertexIndex} + minIndex + numVertices;
-    if (numVertices == 0 || lastVertex > vertexCount ||
-        std::uint64_t{minIndex} + numVertices - 1 > deviceCaps.MaxVertexIndex) {
-        return D3DERR_INVALIDCALL;
-    }
-    const auto end = static_cast<UINT>((startIndex + count) * indices->IndexSize());
-    CheckedDraw draw{type, primitiveCount, static_cast<UINT>(count), startIndex, true,
-                     FvfLayoutOf(deviceState.vertexShader), 0, end};
-    if (!vertexFormatChecked) {
+    const HRESULT result = [&]() -> HRESULT {
+        if (!KnownPrimitive(type) || primitiveCount > deviceCaps.MaxPrimitiveCount) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (primitiveCount == 0) {
+            return D3D_OK;
+        }
+        const auto* vertices = static_cast<const MemoryVertexBuffer*>(deviceState.streamSource);
+        auto* indices = static_cast<MemoryIndexBuffer*>(deviceState.indices);
+        if (vertices == nullptr || indices == nullptr || vertices->Locked() || indices->Locked()) {
+            return D3DERR_INVALIDCALL;
+        }
+        const std::uint64_t count = VerticesOf(type, primitiveCount);
+        const std::uint64_t indexCount = indices->Size() / indices->IndexSize();
+        if (startIndex + count > indexCount) {
+            return D3DERR_INVALIDCALL;
+        }
+        const std::uint64_t vertexCount = vertices->Size() / deviceState.streamStride;
+        const std::uint64_t lastVertex = std::uint64_t{deviceState.baseVertexIndex} + minIndex + numVertices;
+        if (numVertices == 0 || lastVertex > vertexCount ||
+            std::uint64_t{minIndex} + numVertices - 1 > deviceCaps.MaxVertexIndex) {
+            return D3DERR_INVALIDCALL;
+        }
+        const auto end = static_cast<UINT>((startIndex + count) * indices->IndexSize());
+        CheckedDraw draw{type, primitiveCount, static_cast<UINT>(count), startIndex, true,
+                         FvfLayoutOf(deviceState.vertexShader), 0, end};
+        if (!vertexFormatChecked) {
+            return Draw(draw);
+        }
+        // A base vertex past a signed 32-bit offset cannot be drawn from.
+        if (deviceState.baseVertexIndex > 0x7FFFFFFFu) {
+            return D3DERR_INVALIDCALL;
+        }
+        // Every index the draw reads must name a vertex inside the buffer, whatever numVertices claims: most
+        // draws pass against the largest index of the whole buffer, the others are checked on their range.
+        const std::uint64_t base = deviceState.baseVertexIndex;
+        if (!VerticesInside(base + indices->LargestIndex(), draw) &&
+            !VerticesInside(base + indices->LargestIndexIn(startIndex, draw.count), draw)) {
+            return D3DERR_INVALIDCALL;
+        }
         return Draw(draw);
-    }
-    // A base vertex past a signed 32-bit offset cannot be drawn from.
-    if (deviceState.baseVertexIndex > 0x7FFFFFFFu) {
-        return D3DERR_INVALIDCALL;
-    }
-    // Every index the draw reads must name a vertex inside the buffer, whatever numVertices claims: most
-    // draws pass against the largest index of the whole buffer, the others are checked on their range.
-    const std::uint64_t base = deviceState.baseVertexIndex;
-    if (!VerticesInside(base + indices->LargestIndex(), draw) &&
-        !VerticesInside(base + indices->LargestIndexIn(startIndex, draw.count), draw)) {
-        return D3DERR_INVALIDCALL;
-    }
-    return Draw(draw);
+    }();
+    Report(DeviceMethod::DrawIndexedPrimitive, result,
+           {ArgumentBits(type), minIndex, numVertices, startIndex, primitiveCount});
+    return result;
 }
 
 std::uint64_t DeviceFrontEnd::VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount)

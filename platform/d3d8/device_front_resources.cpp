@@ -45,75 +45,95 @@ HRESULT MakeChecked(Resource** out, bool valid, Maker maker)
 
 HRESULT DeviceFrontEnd::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface)
 {
-    if (surface == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *surface = nullptr;
-    const UINT count = presentParameters.BackBufferCount > 0 ? presentParameters.BackBufferCount : 1;
-    if (type != D3DBACKBUFFER_TYPE_MONO || backBuffer >= count) {
-        return D3DERR_INVALIDCALL;
-    }
-    // The back buffer is the one level of a default-pool render target, so holding it stateBlocks Reset.
-    MemoryTexture* texture = nullptr;
-    try {
-        texture = new MemoryTexture(resourceOwner, BackBufferWidth(), BackBufferHeight(), 1, D3DUSAGE_RENDERTARGET,
-                                    BackBufferFormat(), D3DPOOL_DEFAULT);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    HRESULT result = D3D_OK;
-    try {
-        *surface = new MemorySurface(texture, 0);
-    } catch (const std::bad_alloc&) {
-        result = E_OUTOFMEMORY;
-    }
-    // The surface holds the texture now, or nothing does and it goes.
-    texture->Release();
+    const HRESULT result = [&]() -> HRESULT {
+        if (surface == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        *surface = nullptr;
+        const UINT count = presentParameters.BackBufferCount > 0 ? presentParameters.BackBufferCount : 1;
+        if (type != D3DBACKBUFFER_TYPE_MONO || backBuffer >= count) {
+            return D3DERR_INVALIDCALL;
+        }
+        // The back buffer is the one level of a default-pool render target, so holding it stateBlocks Reset.
+        MemoryTexture* texture = nullptr;
+        try {
+            texture = new MemoryTexture(resourceOwner, BackBufferWidth(), BackBufferHeight(), 1, D3DUSAGE_RENDERTARGET,
+                                        BackBufferFormat(), D3DPOOL_DEFAULT);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        HRESULT made = D3D_OK;
+        try {
+            *surface = new MemorySurface(texture, 0);
+        } catch (const std::bad_alloc&) {
+            made = E_OUTOFMEMORY;
+        }
+        // The surface holds the texture now, or nothing does and it goes.
+        texture->Release();
+        return made;
+    }();
+    Report(DeviceMethod::GetBackBuffer, result, {backBuffer, ArgumentBits(type)},
+           surface != nullptr ? *surface : nullptr);
     return result;
 }
 
 HRESULT DeviceFrontEnd::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                   IDirect3DTexture8** texture)
 {
-    if (texture == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *texture = nullptr;
-    if (D3DFormatBytesPerPixel(format) == 0 || width == 0 || height == 0 || width > deviceCaps.MaxTextureWidth ||
-        height > deviceCaps.MaxTextureHeight || width > LargestTextureSide || height > LargestTextureSide ||
-        !KnownPool(pool)) {
-        return D3DERR_INVALIDCALL;
-    }
-    if ((deviceCaps.TextureCaps & D3DPTEXTURECAPS_POW2) && (!PowerOfTwo(width) || !PowerOfTwo(height))) {
-        return D3DERR_INVALIDCALL;
-    }
-    if ((deviceCaps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) && width != height) {
-        return D3DERR_INVALIDCALL;
-    }
-    // Render targets and depth buffers live only in video memory.
-    if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) && pool != D3DPOOL_DEFAULT) {
-        return D3DERR_INVALIDCALL;
-    }
-    const UINT fullChain = MemoryTexture::FullChainLength(width, height);
-    if (levels > fullChain) {
-        return D3DERR_INVALIDCALL;
-    }
-    const UINT levelCount = levels == 0 ? fullChain : levels;
-    return Make(texture, [&] { return NewTexture(resourceOwner, width, height, levelCount, usage, format, pool); });
+    const HRESULT result = [&]() -> HRESULT {
+        if (texture == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        *texture = nullptr;
+        if (D3DFormatBytesPerPixel(format) == 0 || width == 0 || height == 0 || width > deviceCaps.MaxTextureWidth ||
+            height > deviceCaps.MaxTextureHeight || width > LargestTextureSide || height > LargestTextureSide ||
+            !KnownPool(pool)) {
+            return D3DERR_INVALIDCALL;
+        }
+        if ((deviceCaps.TextureCaps & D3DPTEXTURECAPS_POW2) && (!PowerOfTwo(width) || !PowerOfTwo(height))) {
+            return D3DERR_INVALIDCALL;
+        }
+        if ((deviceCaps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) && width != height) {
+            return D3DERR_INVALIDCALL;
+        }
+        // Render targets and depth buffers live only in video memory.
+        if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) && pool != D3DPOOL_DEFAULT) {
+            return D3DERR_INVALIDCALL;
+        }
+        const UINT fullChain = MemoryTexture::FullChainLength(width, height);
+        if (levels > fullChain) {
+            return D3DERR_INVALIDCALL;
+        }
+        const UINT levelCount = levels == 0 ? fullChain : levels;
+        return Make(texture,
+                    [&] { return NewTexture(resourceOwner, width, height, levelCount, usage, format, pool); });
+    }();
+    Report(DeviceMethod::CreateTexture, result,
+           {width, height, levels, usage, ArgumentBits(format), ArgumentBits(pool)},
+           texture != nullptr ? *texture : nullptr);
+    return result;
 }
 
 HRESULT DeviceFrontEnd::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                            IDirect3DVertexBuffer8** vertexBuffer)
 {
     const bool valid = length > 0 && (fvf == 0 || length >= D3DFVFVertexSize(fvf)) && KnownPool(pool);
-    return MakeChecked(vertexBuffer, valid, [&] { return NewVertexBuffer(resourceOwner, length, usage, fvf, pool); });
+    const HRESULT result =
+        MakeChecked(vertexBuffer, valid, [&] { return NewVertexBuffer(resourceOwner, length, usage, fvf, pool); });
+    Report(DeviceMethod::CreateVertexBuffer, result, {length, usage, fvf, ArgumentBits(pool)},
+           vertexBuffer != nullptr ? *vertexBuffer : nullptr);
+    return result;
 }
 
 HRESULT DeviceFrontEnd::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                           IDirect3DIndexBuffer8** indexBuffer)
 {
     const bool valid = (format == D3DFMT_INDEX16 || format == D3DFMT_INDEX32) && length > 0 && KnownPool(pool);
-    return MakeChecked(indexBuffer, valid, [&] { return NewIndexBuffer(resourceOwner, length, usage, format, pool); });
+    const HRESULT result =
+        MakeChecked(indexBuffer, valid, [&] { return NewIndexBuffer(resourceOwner, length, usage, format, pool); });
+    Report(DeviceMethod::CreateIndexBuffer, result, {length, usage, ArgumentBits(format), ArgumentBits(pool)},
+           indexBuffer != nullptr ? *indexBuffer : nullptr);
+    return result;
 }
 
 MemoryVertexBuffer* DeviceFrontEnd::NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage,

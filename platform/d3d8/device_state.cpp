@@ -18,47 +18,53 @@ void FillRenderStates(DWORD (&rs)[D3DRS_MAX], const D3DPRESENT_PARAMETERS& param
     for (DWORD& value : rs) {
         value = 0;
     }
+    // Depth.
     rs[D3DRS_ZENABLE] = parameters.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
+    rs[D3DRS_ZWRITEENABLE] = TRUE;
+    rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+    // Rasterising.
     rs[D3DRS_FILLMODE] = D3DFILL_SOLID;
     rs[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
-    rs[D3DRS_ZWRITEENABLE] = TRUE;
+    rs[D3DRS_CULLMODE] = D3DCULL_CCW;
     rs[D3DRS_LASTPIXEL] = TRUE;
+    rs[D3DRS_CLIPPING] = TRUE;
+    rs[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
+    rs[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFFu;
+    // Blending, the alpha test and the colour written.
     rs[D3DRS_SRCBLEND] = D3DBLEND_ONE;
     rs[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-    rs[D3DRS_CULLMODE] = D3DCULL_CCW;
-    rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+    rs[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+    rs[D3DRS_COLORWRITEENABLE] = 0xFu;
+    rs[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFFu;
     rs[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-    rs[D3DRS_FOGTABLEMODE] = D3DFOG_NONE;
-    rs[D3DRS_FOGSTART] = FloatBits(0.0f);
-    rs[D3DRS_FOGEND] = FloatBits(1.0f);
-    rs[D3DRS_FOGDENSITY] = FloatBits(1.0f);
+    // Stencil.
     rs[D3DRS_STENCILFAIL] = StencilOpKeep;
     rs[D3DRS_STENCILZFAIL] = StencilOpKeep;
     rs[D3DRS_STENCILPASS] = StencilOpKeep;
     rs[D3DRS_STENCILFUNC] = D3DCMP_ALWAYS;
     rs[D3DRS_STENCILMASK] = 0xFFFFFFFFu;
     rs[D3DRS_STENCILWRITEMASK] = 0xFFFFFFFFu;
-    rs[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFFu;
-    rs[D3DRS_CLIPPING] = TRUE;
+    // Lighting.
     rs[D3DRS_LIGHTING] = TRUE;
-    rs[D3DRS_FOGVERTEXMODE] = D3DFOG_NONE;
     rs[D3DRS_COLORVERTEX] = TRUE;
     rs[D3DRS_LOCALVIEWER] = TRUE;
     rs[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
     rs[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
     rs[D3DRS_AMBIENTMATERIALSOURCE] = D3DMCS_MATERIAL;
     rs[D3DRS_EMISSIVEMATERIALSOURCE] = D3DMCS_MATERIAL;
+    // Fog.
+    rs[D3DRS_FOGTABLEMODE] = D3DFOG_NONE;
+    rs[D3DRS_FOGVERTEXMODE] = D3DFOG_NONE;
+    rs[D3DRS_FOGSTART] = FloatBits(0.0f);
+    rs[D3DRS_FOGEND] = FloatBits(1.0f);
+    rs[D3DRS_FOGDENSITY] = FloatBits(1.0f);
+    // Points, the largest the device can draw (64 when the caps give none).
     rs[D3DRS_POINTSIZE] = FloatBits(1.0f);
     rs[D3DRS_POINTSIZE_MIN] = FloatBits(0.0f);
+    rs[D3DRS_POINTSIZE_MAX] = FloatBits(caps.MaxPointSize > 0.0f ? caps.MaxPointSize : 64.0f);
     rs[D3DRS_POINTSCALE_A] = FloatBits(1.0f);
     rs[D3DRS_POINTSCALE_B] = FloatBits(0.0f);
     rs[D3DRS_POINTSCALE_C] = FloatBits(0.0f);
-    rs[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
-    rs[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFFu;
-    // The largest point the device can draw, 64 when the caps give none.
-    rs[D3DRS_POINTSIZE_MAX] = FloatBits(caps.MaxPointSize > 0.0f ? caps.MaxPointSize : 64.0f);
-    rs[D3DRS_COLORWRITEENABLE] = 0xFu;
-    rs[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
 }
 
 void FillStage(DWORD (&tss)[D3DTSS_MAX], DWORD stage)

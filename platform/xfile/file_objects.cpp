@@ -13,6 +13,22 @@ namespace {
 // Where member-less objects point their data: a valid address for zero bytes.
 const std::uint64_t kNoData = 0;
 
+// Answers a query for an object's own interface or for the file-object interface all of them have.
+template <typename Interface>
+HRESULT Query(Interface* self, REFIID own, REFIID riid, void** object)
+{
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    if (riid == own || riid == IID_IDirectXFileObject) {
+        self->AddRef();
+        *object = self;
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
 } // namespace
 
 HRESULT CopyName(std::string_view name, char* buffer, DWORD* size)
@@ -86,16 +102,7 @@ ULONG FileData::Release()
 
 HRESULT FileData::QueryInterface(REFIID riid, void** object)
 {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (riid == IID_IDirectXFileData || riid == IID_IDirectXFileObject) {
-        AddRef();
-        *object = static_cast<IDirectXFileData*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return Query<IDirectXFileData>(this, IID_IDirectXFileData, riid, object);
 }
 
 HRESULT FileData::GetName(char* buffer, DWORD* size) { return CopyName(document_->nodes[node_].name, buffer, size); }
@@ -186,16 +193,7 @@ ULONG FileDataReference::Release()
 
 HRESULT FileDataReference::QueryInterface(REFIID riid, void** object)
 {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (riid == IID_IDirectXFileDataReference || riid == IID_IDirectXFileObject) {
-        AddRef();
-        *object = static_cast<IDirectXFileDataReference*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return Query<IDirectXFileDataReference>(this, IID_IDirectXFileDataReference, riid, object);
 }
 
 HRESULT FileDataReference::GetName(char* buffer, DWORD* size)

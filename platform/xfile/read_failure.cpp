@@ -19,11 +19,6 @@ FailureNote& Note()
     return note;
 }
 
-struct ResultWord {
-    HRESULT result;
-    const char* words;
-};
-
 constexpr ResultWord kResultWords[] = {
     {DXFILEERR_FILENOTFOUND, "file not found"},
     {DXFILEERR_BADFILETYPE, "not an X file"},
@@ -46,15 +41,7 @@ constexpr ResultWord kResultWords[] = {
 
 } // namespace
 
-const char* ResultWords(HRESULT result)
-{
-    for (const ResultWord& word : kResultWords) {
-        if (word.result == result) {
-            return word.words;
-        }
-    }
-    return "unknown error";
-}
+const char* ResultWords(HRESULT result) { return WordsIn(kResultWords, result, "unknown error"); }
 
 std::string QuotedName(std::string_view name)
 {

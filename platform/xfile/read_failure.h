@@ -15,6 +15,24 @@ const char* DirectXFileFailureText();
 
 namespace xfile {
 
+// A result code and the words that describe it.
+struct ResultWord {
+    HRESULT result;
+    const char* words;
+};
+
+// The words a table gives a result code, or otherwise when it has none.
+template <std::size_t Count>
+const char* WordsIn(const ResultWord (&table)[Count], HRESULT result, const char* otherwise)
+{
+    for (const ResultWord& word : table) {
+        if (word.result == result) {
+            return word.words;
+        }
+    }
+    return otherwise;
+}
+
 // The result code in words ("parse error", "unknown template", ...).
 const char* ResultWords(HRESULT result);
 

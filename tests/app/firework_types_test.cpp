@@ -65,6 +65,20 @@ bool SameRamp(const ColorRamp& a, const ColorRamp& b)
     return std::memcmp(&a, &b, sizeof(ColorRamp)) == 0;
 }
 
+// The one queued shell's payload when it is a Shell with these stars, duration and ramp; else null.
+template <typename Shell>
+const Shell* BurstWith(int count, float duration, const ColorRamp& ramp)
+{
+    const Shell* shell = OnlyPayload<Shell>();
+    if (shell == nullptr) {
+        return nullptr;
+    }
+    EXPECT_EQ(shell->count, count);
+    EXPECT_EQ(shell->duration, duration);
+    EXPECT_TRUE(SameRamp(shell->ramp, ramp));
+    return shell;
+}
+
 // The generator state from which the (draws)th draw gives value: the generator stepped backwards.
 std::uint32_t StateBeforeDraws(int draws, int value)
 {
@@ -253,38 +267,24 @@ TEST_F(FireworkTypesTest, EachKindBuildsItsBurstAtTheBurstPointWithItsRamps)
     ClearLayers();
 
     LaunchBee(registry, 2007, 0, 0, 0, 0, 4, 0);
-    const BeeShell* bee = OnlyPayload<BeeShell>();
-    ASSERT_NE(bee, nullptr);
-    EXPECT_EQ(bee->count, 30);
-    EXPECT_EQ(bee->duration, 2.0f);
-    EXPECT_TRUE(SameRamp(bee->ramp, BotanRamps[7]));
+    EXPECT_NE(BurstWith<BeeShell>(30, 2.0f, BotanRamps[7]), nullptr);
     ClearLayers();
 
     LaunchSaturn(registry, 3000, 0, 0, 0, 0, 4, 0);
-    const SaturnShell* saturn = OnlyPayload<SaturnShell>();
+    const SaturnShell* saturn = BurstWith<SaturnShell>(20, 1.5f, BotanRamps[0]);
     ASSERT_NE(saturn, nullptr);
-    EXPECT_EQ(saturn->count, 20);
-    EXPECT_EQ(saturn->duration, 1.5f);
     EXPECT_TRUE(saturn->speed >= 0.45f && saturn->speed <= 0.55f);
-    EXPECT_TRUE(SameRamp(saturn->ramp, BotanRamps[0]));
     EXPECT_TRUE(SameRamp(saturn->ringRamp, BotanRamps[9]));
     ClearLayers();
 
     LaunchSpiral(registry, 4002, 0, 0, 0, 0, 4, 0);
-    const SpiralShell* spiral = OnlyPayload<SpiralShell>();
+    const SpiralShell* spiral = BurstWith<SpiralShell>(30, 2.0f, BotanRamps[2]);
     ASSERT_NE(spiral, nullptr);
-    EXPECT_EQ(spiral->count, 30);
-    EXPECT_EQ(spiral->duration, 2.0f);
     EXPECT_TRUE(spiral->speed >= 1.25f && spiral->speed <= 1.75f);
-    EXPECT_TRUE(SameRamp(spiral->ramp, BotanRamps[2]));
     ClearLayers();
 
     LaunchRing(registry, 6005, 0, 0, 0, 0, 4, 0);
-    const RingShell* ring = OnlyPayload<RingShell>();
-    ASSERT_NE(ring, nullptr);
-    EXPECT_EQ(ring->count, 80);
-    EXPECT_EQ(ring->duration, 1.5f);
-    EXPECT_TRUE(SameRamp(ring->ramp, BotanRamps[5]));
+    EXPECT_NE(BurstWith<RingShell>(80, 1.5f, BotanRamps[5]), nullptr);
 }
 
 TEST_F(FireworkTypesTest, ThePeonyDrawsItsSparkFlagBeforeItsSpeed)

@@ -11,7 +11,7 @@
 #include "effects/effect_context.h"
 #include "effects/particle_pool.h"
 #include "shells/layer_registry.h"
-#include "tests/support/allocation_counter.h"
+#include "tools/support/allocation_counter.h"
 #include "tests/support/effect_scene.h"
 
 namespace {

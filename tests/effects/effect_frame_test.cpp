@@ -13,7 +13,7 @@
 #include "effects/vertex_batches.h"
 #include "shells/effects_lifecycle.h"
 #include "shells/layer_registry.h"
-#include "tests/support/allocation_counter.h"
+#include "tools/support/allocation_counter.h"
 #include "tests/support/effect_scene.h"
 
 namespace {

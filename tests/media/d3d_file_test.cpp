@@ -6,7 +6,7 @@
 
 #include "platform/xfile/dxfile.h"
 #include "tests/platform/os/scoped_test_folder.h"
-#include "tests/support/bmp_writer.h"
+#include "tools/support/bmp_writer.h"
 #include "tests/support/recording_device.h"
 
 #include <gtest/gtest.h>

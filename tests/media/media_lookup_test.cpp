@@ -6,7 +6,7 @@
 #include "d3dx/d3dx_texture.h"
 #include "platform/os/registry.h"
 #include "tests/platform/os/scoped_test_folder.h"
-#include "tests/support/bmp_writer.h"
+#include "tools/support/bmp_writer.h"
 #include "tests/support/recording_device.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 
 #include "sound/sound_mixer.h"
 #include "sound/wav_file.h"
-#include "tests/support/allocation_counter.h"
+#include "tools/support/allocation_counter.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "effects/random01.h"
 #include "shells/effects_lifecycle.h"
 #include "shells/layer_registry.h"
-#include "tests/support/bmp_writer.h"
+#include "tools/support/bmp_writer.h"
 
 namespace {
 std::atomic<int> SceneNumber{0};

@@ -11,64 +11,10 @@
 #include <type_traits>
 #include <vector>
 
-enum class DeviceMethod {
-    AddRef,
-    Release,
-    TestCooperativeLevel,
-    GetDeviceCaps,
-    GetDisplayMode,
-    SetCursorPosition,
-    Reset,
-    Present,
-    GetBackBuffer,
-    CreateTexture,
-    CreateVertexBuffer,
-    CreateIndexBuffer,
-    BeginScene,
-    EndScene,
-    Clear,
-    SetTransform,
-    GetTransform,
-    SetViewport,
-    GetViewport,
-    SetMaterial,
-    GetMaterial,
-    SetLight,
-    GetLight,
-    LightEnable,
-    GetLightEnable,
-    SetRenderState,
-    GetRenderState,
-    BeginStateBlock,
-    EndStateBlock,
-    ApplyStateBlock,
-    CaptureStateBlock,
-    DeleteStateBlock,
-    GetTexture,
-    SetTexture,
-    GetTextureStageState,
-    SetTextureStageState,
-    DrawPrimitive,
-    DrawIndexedPrimitive,
-    SetVertexShader,
-    GetVertexShader,
-    SetPixelShader,
-    GetPixelShader,
-    SetStreamSource,
-    GetStreamSource,
-    SetIndices,
-    GetIndices,
-    // Calls on the vertex buffers the device created.
-    VertexBufferLock,
-    VertexBufferUnlock,
-};
-
-const char* DeviceMethodName(DeviceMethod method);
-
 // One call. args holds the call's number arguments in order, objects and pointers left out:
 //   SetRenderState: state, value             SetTextureStageState: stage, type, value
 //   SetTexture: stage (object: texture)      SetTransform: type (matrix)
-//   SetLight: index (light)                  LightEnable: index, enable
+//   SetLight: index (light)                  LightEnable: index, enable      SetClipPlane: index
 //   SetStreamSource: stream, stride (object: buffer)   SetIndices: base vertex index (object: buffer)
 //   DrawPrimitive: type, start vertex, primitive count, index into Draws() or NoDraw
 //   DrawIndexedPrimitive: type, min index, vertex count, start index, primitive count
@@ -121,6 +67,9 @@ struct CallLog {
     std::vector<DrawRecord> draws;
     // Set while the device must behave as a plain null device (for allocation counts).
     bool paused = false;
+
+    // Writes a call down unless paused.
+    void Add(DeviceMethod method, HRESULT result, std::initializer_list<DWORD> args, const void* object);
 };
 
 class RecordingDevice : public DeviceFrontEnd {
@@ -133,8 +82,9 @@ public:
 
     const std::vector<DeviceCall>& Calls() const { return log->calls; }
     const std::vector<DrawRecord>& Draws() const { return log->draws; }
-    // Forgets the calls and draws recorded so far.
+    // Forgets the calls and draws recorded so far; the device's own Clear stays callable.
     void Clear();
+    using DeviceFrontEnd::Clear;
     size_t CountOf(DeviceMethod method) const;
     // Stops or resumes writing calls and draws down; the device keeps working either way.
     void PauseRecording(bool pause) { log->paused = pause; }
@@ -154,18 +104,8 @@ public:
     // What TestCooperativeLevel answers from now on, to play device loss.
     void SetCooperativeLevel(HRESULT result) { cooperativeLevel = result; }
 
-    ULONG AddRef() override;
-    ULONG Release() override;
-
+    // The device-loss and creation-failure plays; every other call is the front end's alone.
     HRESULT TestCooperativeLevel() override;
-    HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
-    HRESULT GetDisplayMode(D3DDISPLAYMODE* mode) override;
-    void SetCursorPosition(int x, int y, DWORD flags) override;
-    HRESULT Reset(D3DPRESENT_PARAMETERS* presentationParameters) override;
-    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
-                    const void* dirtyRegion) override;
-    HRESULT GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface) override;
-
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                           IDirect3DTexture8** texture) override;
     HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
@@ -173,48 +113,10 @@ public:
     HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DIndexBuffer8** indexBuffer) override;
 
-    HRESULT BeginScene() override;
-    HRESULT EndScene() override;
-    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
-
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
-    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
-    HRESULT GetViewport(D3DVIEWPORT8* viewport) override;
-    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
-    HRESULT GetMaterial(D3DMATERIAL8* material) override;
-    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
-    HRESULT GetLight(DWORD index, D3DLIGHT8* light) override;
-    HRESULT LightEnable(DWORD index, BOOL enable) override;
-    HRESULT GetLightEnable(DWORD index, BOOL* enable) override;
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
-    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
-
-    HRESULT BeginStateBlock() override;
-    HRESULT EndStateBlock(DWORD* token) override;
-    HRESULT ApplyStateBlock(DWORD token) override;
-    HRESULT CaptureStateBlock(DWORD token) override;
-    HRESULT DeleteStateBlock(DWORD token) override;
-
-    HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) override;
-    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override;
-    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
-    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
-
-    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
-                                 UINT primitiveCount) override;
-
-    HRESULT SetVertexShader(DWORD handle) override;
-    HRESULT GetVertexShader(DWORD* handle) override;
-    HRESULT SetPixelShader(DWORD handle) override;
-    HRESULT GetPixelShader(DWORD* handle) override;
-    HRESULT SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData, UINT stride) override;
-    HRESULT GetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8** streamData, UINT* stride) override;
-    HRESULT SetIndices(IDirect3DIndexBuffer8* indexData, UINT baseVertexIndex) override;
-    HRESULT GetIndices(IDirect3DIndexBuffer8** indexData, UINT* baseVertexIndex) override;
-
 protected:
+    // Writes down each call the front end reports, with the record it passed.
+    void CallMade(DeviceMethod method, HRESULT result, std::initializer_list<DWORD> args,
+                  const void* object) override;
     // Writes down what a plain draw read and the state it read it under.
     HRESULT Draw(const CheckedDraw& draw) override;
     MemoryVertexBuffer* NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage, DWORD fvf,
@@ -231,8 +133,10 @@ private:
         bool Take(HRESULT& failure);
     };
 
-    DeviceCall& Record(DeviceMethod method, HRESULT result, std::initializer_list<DWORD> args = {},
-                       const void* object = nullptr);
+    // Answers a planned failure of a creation (and writes it down), or lets the front end create.
+    template <typename Resource, typename Create>
+    HRESULT CreateUnlessPlanned(PlannedFailure& planned, DeviceMethod method, std::initializer_list<DWORD> args,
+                                Resource** out, Create create);
 
     std::shared_ptr<CallLog> log;
     PlannedFailure textureFailure;

@@ -21,8 +21,8 @@
 #include "shells/rising_shell.h"
 #include "shells/saturn_shell.h"
 #include "shells/spiral_shell.h"
-#include "tests/support/allocation_counter.h"
-#include "tests/support/bmp_writer.h"
+#include "tools/support/allocation_counter.h"
+#include "tools/support/bmp_writer.h"
 
 namespace {
 

@@ -9,13 +9,8 @@
 
 namespace {
 
-struct ResultName {
-    HRESULT result;
-    const char* text;
-};
-
 // The mesh loader's and the scene's own codes; the file reader's come from the reader.
-constexpr ResultName ResultNames[] = {
+constexpr xfile::ResultWord ResultNames[] = {
     {D3DXERR_INVALIDDATA, "invalid data"},
     {D3DERR_INVALIDCALL, "invalid call"},
     {D3DERR_OUTOFVIDEOMEMORY, "out of video memory"},
@@ -28,10 +23,5 @@ constexpr ResultName ResultNames[] = {
 
 const char* ResultText(HRESULT result)
 {
-    for (const ResultName& name : ResultNames) {
-        if (name.result == result) {
-            return name.text;
-        }
-    }
-    return xfile::ResultWords(result);
+    return xfile::WordsIn(ResultNames, result, xfile::ResultWords(result));
 }

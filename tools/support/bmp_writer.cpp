@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Test bitmaps, encoded by the media generator's bitmap writer.
-#include "tests/support/bmp_writer.h"
+#include "tools/support/bmp_writer.h"
 
 #include <fstream>
 #include <vector>

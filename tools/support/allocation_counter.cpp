@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Replaces the global operator new family with counting versions over malloc.
-#include "tests/support/allocation_counter.h"
+#include "tools/support/allocation_counter.h"
 
 #include <atomic>
 #include <cstdlib>
