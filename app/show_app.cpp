@@ -227,10 +227,11 @@ HRESULT ShowApp::DrawFrame()
     if (keysVisible) {
         DrawKeysHelp(device, *StatusFont, keysText);
     }
+    ++framesDrawn;
     if (ShowTraceEnabled() && !(time - lastTraceTime < 1.0f)) {
         lastTraceTime = time;
-        ShowTrace("frame time %.2f fps %.1f size %ux%u", time, static_cast<double>(fps), backBufferDesc.Width,
-                  backBufferDesc.Height);
+        ShowTrace("frame time %.2f fps %.1f size %ux%u frames %llu", time, static_cast<double>(fps),
+                  backBufferDesc.Width, backBufferDesc.Height, static_cast<unsigned long long>(framesDrawn));
     }
     return S_OK;
 }

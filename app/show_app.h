@@ -104,6 +104,8 @@ private:
 
     // Application time of the last frame-rate line of the trace.
     float lastTraceTime = -1.0f;
+    // Frames drawn since the start, on the trace's frame-rate line: CPU per frame is measured from it.
+    std::uint64_t framesDrawn = 0;
     bool startFullScreen = false;
     std::uint64_t adoptedWindow = 0;
     bool seeded = false;

@@ -11,6 +11,23 @@
 
 #include <cstdio>
 #include <new>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace {
+
+// Mesa's software rasteriser gives back and takes again its scene memory every frame; by default the
+// C library returns the freed top of the heap to the system each time, and each frame pays the page
+// faults of taking it back (a third of the heavy frame's cost). Keeping up to 8 MB of it changes no pixel.
+void KeepFreedHeapTop()
+{
+#if defined(__GLIBC__)
+    mallopt(M_TRIM_THRESHOLD, 8 << 20);
+#endif
+}
+
+} // namespace
 
 IDirect3D8* Direct3DCreate8(UINT sdkVersion)
 {
@@ -33,6 +50,9 @@ GlDirect3D* GlDirect3D::Create()
         SelectSoftwareRasterizer();
         SDL_GL_UnloadLibrary();
         refAvailable = SDL_GL_LoadLibrary(nullptr) == 0 && ProbeGl().ok;
+    }
+    if (hal.software || (!hal.ok && refAvailable)) {
+        KeepFreedHeapTop();
     }
     auto* object = new (std::nothrow) GlDirect3D(hal, refAvailable);
     if (object == nullptr) {

@@ -82,6 +82,14 @@ double FpsOf(const std::string& line)
     return at != std::string::npos && std::sscanf(line.c_str() + at, "fps %lf", &fps) == 1 ? fps : 0.0;
 }
 
+// The application time and the frames drawn so far, from a frame-rate line.
+bool TimeAndFramesOf(const std::string& line, double* time, unsigned long long* frames)
+{
+    const size_t at = line.find("frames ");
+    return at != std::string::npos && std::sscanf(line.c_str(), "frame time %lf", time) == 1 &&
+           std::sscanf(line.c_str() + at, "frames %llu", frames) == 1;
+}
+
 class FireworksE2eTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -240,12 +248,20 @@ TEST_F(FireworksE2eTest, TwentyRapidClicksLaunchTwentyAndThePaceHolds)
 {
     StartShow();
     double baseline = 0.0;
+    double times[2] = {};
+    unsigned long long frames[2] = {};
     for (int i = 0; i < 2; ++i) {
         const std::optional<std::string> line = show.WaitForLine("frame time", 5s);
         ASSERT_TRUE(line);
         baseline = FpsOf(*line);
+        ASSERT_TRUE(TimeAndFramesOf(*line, &times[i], &frames[i])) << *line;
     }
     ASSERT_GT(baseline, 5.0);
+    // The frames counted between two lines, which tools/measure-live divides CPU time by, follow the rate.
+    const double drawn = static_cast<double>(frames[1] - frames[0]);
+    const double expected = baseline * (times[1] - times[0]);
+    EXPECT_GT(drawn, expected * 0.5) << frames[0] << " then " << frames[1];
+    EXPECT_LT(drawn, expected * 2.0) << frames[0] << " then " << frames[1];
     x.Xdotool({"mousemove", "--window", std::to_string(window), std::to_string(area.width / 2),
                std::to_string(area.height / 2), "click", "--repeat", "20", "--delay", "40", "1"});
     int launches = 0;
