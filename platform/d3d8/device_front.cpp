@@ -76,6 +76,7 @@ DeviceFrontEnd::~DeviceFrontEnd()
     resourceOwner->device.store(nullptr);
     stateBlocks.Clear();
     ReleaseBoundObjects(deviceState);
+    UnbindTargets();
 }
 
 ULONG DeviceFrontEnd::AddRef() { return references.Increment(); }
@@ -117,10 +118,15 @@ HRESULT DeviceFrontEnd::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
         return D3DERR_INVALIDCALL;
     }
     ReleaseBoundObjects(deviceState);
+    const bool textureTarget = renderTarget != nullptr || depthSurface != nullptr || !autoDepthBound;
+    UnbindTargets();
     presentParameters = *presentationParameters;
     FillDefaultDeviceState(deviceState, presentParameters, deviceCaps);
     inScene = false;
     StateChanged(DirtyAll, 0);
+    if (textureTarget) {
+        RenderTargetChanged();
+    }
     return D3D_OK;
 }
 
@@ -150,11 +156,10 @@ HRESULT DeviceFrontEnd::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3
         return D3DERR_INVALIDCALL;
     }
     // Depth and stencil can be cleared only when the device has them.
-    if ((flags & D3DCLEAR_ZBUFFER) && !presentParameters.EnableAutoDepthStencil) {
+    if ((flags & D3DCLEAR_ZBUFFER) && !DepthBufferBound()) {
         return D3DERR_INVALIDCALL;
     }
-    if ((flags & D3DCLEAR_STENCIL) &&
-        (!presentParameters.EnableAutoDepthStencil || !HasStencil(presentParameters.AutoDepthStencilFormat))) {
+    if ((flags & D3DCLEAR_STENCIL) && (!DepthBufferBound() || !HasStencil(BoundDepthFormat()))) {
         return D3DERR_INVALIDCALL;
     }
     if ((flags & D3DCLEAR_ZBUFFER) && !InUnitRange(z)) {
