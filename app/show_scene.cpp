@@ -87,7 +87,38 @@ bool LoadCalmSea(IDirect3DDevice8* device, CD3DFile& calmSea)
     return false;
 }
 
-void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea, CD3DFile* calmSea)
+namespace {
+
+// Beyond the fog's end the sea is as black as the cleared sky: a plane there leaves it undrawn.
+// It keeps eye depth up to the fog's end: depth = x V's third column, 1 = x V's fourth.
+void DrawSeaWithinFog(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* drawn)
+{
+    const float seaPlane[4] = {SeaFogEnd * view._14 - view._13, SeaFogEnd * view._24 - view._23,
+                               SeaFogEnd * view._34 - view._33, SeaFogEnd * view._44 - view._43};
+    device->SetClipPlane(0, seaPlane);
+    device->SetRenderState(D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0);
+    drawn->Draw(device, &Identity);
+    device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+}
+
+// The soft layer's own depth: the sea's surface (the few faces will do), without colour, so that the
+// horizon hides what lies behind the sea as it does at full resolution.
+void DrawSeaDepth(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea, CD3DFile* calmSea)
+{
+    CD3DFile* drawn = calmSea != nullptr ? calmSea : sea;
+    if (drawn == nullptr) {
+        return;
+    }
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    DrawSeaWithinFog(device, view, drawn);
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+}
+
+} // namespace
+
+void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea, CD3DFile* calmSea,
+                   SoftTargets* softTargets, QualityLevel quality)
 {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
     device->SetTransform(D3DTS_VIEW, &view);
@@ -105,17 +136,10 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
 
     // The effects expect the identity world transform, which the sea restores after its frames.
     if (sea != nullptr) {
-        // Beyond the fog's end the sea is as black as the cleared sky: a plane there leaves it undrawn.
-        // It keeps eye depth up to the fog's end: depth = x V's third column, 1 = x V's fourth.
-        const float seaPlane[4] = {SeaFogEnd * view._14 - view._13, SeaFogEnd * view._24 - view._23,
-                                   SeaFogEnd * view._34 - view._33, SeaFogEnd * view._44 - view._43};
-        device->SetClipPlane(0, seaPlane);
-        device->SetRenderState(D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0);
         // Unlit, the sea shows the global ambient alone, the same at every vertex, and the fog follows
         // the depth across any face: a few faces draw what the fine mesh draws, for far less.
         CD3DFile* drawn = FlashBrightness == 0.0f && calmSea != nullptr ? calmSea : sea;
-        drawn->Draw(device, &Identity);
-        device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+        DrawSeaWithinFog(device, view, drawn);
     } else {
         device->SetTransform(D3DTS_WORLD, &Identity);
     }
@@ -123,7 +147,16 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
     device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
     device->SetRenderState(D3DRS_FOGENABLE, FALSE);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    EffectsDraw();
+    EffectsDrawSharp();
+    if (softTargets != nullptr && BeginSoftLayer(*softTargets, quality)) {
+        if (sea != nullptr) {
+            DrawSeaDepth(device, view, sea, calmSea);
+        }
+        EffectsDrawSoft();
+        EndSoftLayer(*softTargets);
+    } else {
+        EffectsDrawSoft();
+    }
 }
 
 void FormatStatusLine(char* line, size_t size, const D3DXVECTOR3& eye, int cameraIndex)
