@@ -159,19 +159,24 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
     }
 }
 
-void FormatStatusLine(char* line, size_t size, const D3DXVECTOR3& eye, int cameraIndex)
+void FormatStatusLine(char* line, size_t size, const D3DXVECTOR3& eye, int cameraIndex, const char* qualityName)
 {
+    if (qualityName != nullptr) {
+        std::snprintf(line, size, "(%5.2f %5.2f %5.2f)  camera = %d  quality %s", eye.x, eye.y, eye.z, cameraIndex,
+                      qualityName);
+        return;
+    }
     std::snprintf(line, size, "(%5.2f %5.2f %5.2f)  camera = %d", eye.x, eye.y, eye.z, cameraIndex);
 }
 
 void DrawStatusText(IDirect3DDevice8* device, BitmapFont& font, const char* statsText, const D3DXVECTOR3& eye,
-                    int cameraIndex)
+                    int cameraIndex, const char* qualityName)
 {
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     font.DrawString(2.0f, 0.0f, 0xFFFFFF00, statsText, 0);
     // On the stack: the frame allocates nothing.
     char line[256];
-    FormatStatusLine(line, sizeof(line), eye, cameraIndex);
+    FormatStatusLine(line, sizeof(line), eye, cameraIndex, qualityName);
     font.DrawString(2.0f, 20.0f, 0xFFFFFF00, line, 0);
 }

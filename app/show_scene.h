@@ -33,9 +33,11 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
 bool LoadCalmSea(IDirect3DDevice8* device, CD3DFile& calmSea);
 
 // The status line under the frame statistics: the eye and the camera mode, into a buffer of size bytes.
-void FormatStatusLine(char* line, size_t size, const D3DXVECTOR3& eye, int cameraIndex);
+// A quality level's name (null: none) is appended as "quality NAME".
+void FormatStatusLine(char* line, size_t size, const D3DXVECTOR3& eye, int cameraIndex,
+                      const char* qualityName = nullptr);
 
 // The status text at the top left: the frame statistics, then the status line. Depth writes on and
 // blending off first, states that stay in force into the next frame's sea. Drawing failures are ignored.
 void DrawStatusText(IDirect3DDevice8* device, BitmapFont& font, const char* statsText, const D3DXVECTOR3& eye,
-                    int cameraIndex);
+                    int cameraIndex, const char* qualityName = nullptr);
