@@ -538,7 +538,7 @@ UINT DeviceFrontEnd::DefaultPoolHeldElsewhere() const
         const ResourceCore* core;
         ULONG bindings;
     };
-    Held held[D3DMAX_TEXTURE_STAGES + 2] = {};
+    Held held[D3DMAX_TEXTURE_STAGES + 4] = {};
     int heldCount = 0;
     const auto note = [&](const ResourceCore& core) {
         if (core.Pool() != D3DPOOL_DEFAULT) {
@@ -562,6 +562,12 @@ UINT DeviceFrontEnd::DefaultPoolHeldElsewhere() const
     }
     if (deviceState.indices != nullptr) {
         note(static_cast<const MemoryIndexBuffer*>(deviceState.indices)->Core());
+    }
+    // A target or depth surface the device alone still holds goes with the reset too.
+    for (const MemorySurface* bound : {renderTarget, depthSurface}) {
+        if (bound != nullptr && bound->RefCount() == 1) {
+            note(bound->Texture()->Core());
+        }
     }
     UINT onlyBound = 0;
     for (int i = 0; i < heldCount; ++i) {

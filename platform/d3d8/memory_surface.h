@@ -23,6 +23,7 @@ public:
     MemoryTexture* Texture() const { return texture; }
     UINT Level() const { return level; }
     SurfaceRole Role() const { return role; }
+    ULONG RefCount() const { return refs.Value(); }
 
 private:
     ~MemorySurface() override;
