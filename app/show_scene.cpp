@@ -102,17 +102,31 @@ void DrawSeaWithinFog(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile
 }
 
 // The soft layer's own depth: the sea's surface (the few faces will do), without colour, so that the
-// horizon hides what lies behind the sea as it does at full resolution.
+// horizon hides what lies behind the sea as it does at full resolution. The depth-write state is the
+// one the sea was drawn with.
 void DrawSeaDepth(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea, CD3DFile* calmSea)
 {
-    CD3DFile* drawn = calmSea != nullptr ? calmSea : sea;
-    if (drawn == nullptr) {
-        return;
-    }
     device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
-    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-    DrawSeaWithinFog(device, view, drawn);
+    DrawSeaWithinFog(device, view, calmSea != nullptr ? calmSea : sea);
     device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+}
+
+// The flashes' light on the sea alone (no global ambient; the sea's material has no emissive part),
+// fogged to black: added to the unlit sea it gives the lit one. Drawn first on the soft layer's black,
+// it also leaves the sea's depth there.
+void DrawSeaLight(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea)
+{
+    device->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    const D3DLIGHT8 light = SceneLight(FlashBrightness);
+    device->SetLight(0, &light);
+    device->SetRenderState(D3DRS_AMBIENT, 0);
+    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    DrawSeaWithinFog(device, view, sea);
+    device->SetRenderState(D3DRS_AMBIENT, 0xC0C0C0C0);
+    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+    device->SetRenderState(D3DRS_FOGENABLE, FALSE);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
 }
 
 } // namespace
@@ -129,7 +143,12 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
     device->SetRenderState(D3DRS_FOGEND, FloatBits(SeaFogEnd));
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     device->LightEnable(0, TRUE);
-    const D3DLIGHT8 light = SceneLight(FlashBrightness);
+    // At a reduced level the flashes' light on the sea goes to the soft layer: here the sea is unlit.
+    const bool soft = softTargets != nullptr && SoftLayerReady(*softTargets, quality);
+    const bool lightApart = soft && sea != nullptr && calmSea != nullptr && FlashBrightness > 0.0f;
+    DWORD seaWritesDepth = TRUE;
+    device->GetRenderState(D3DRS_ZWRITEENABLE, &seaWritesDepth);
+    const D3DLIGHT8 light = SceneLight(lightApart ? 0.0f : FlashBrightness);
     device->SetLight(0, &light);
     device->SetRenderState(D3DRS_AMBIENT, 0xC0C0C0C0);
     device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
@@ -138,7 +157,7 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
     if (sea != nullptr) {
         // Unlit, the sea shows the global ambient alone, the same at every vertex, and the fog follows
         // the depth across any face: a few faces draw what the fine mesh draws, for far less.
-        CD3DFile* drawn = FlashBrightness == 0.0f && calmSea != nullptr ? calmSea : sea;
+        CD3DFile* drawn = (FlashBrightness == 0.0f || lightApart) && calmSea != nullptr ? calmSea : sea;
         DrawSeaWithinFog(device, view, drawn);
     } else {
         device->SetTransform(D3DTS_WORLD, &Identity);
@@ -148,8 +167,11 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
     device->SetRenderState(D3DRS_FOGENABLE, FALSE);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     EffectsDrawSharp();
-    if (softTargets != nullptr && BeginSoftLayer(*softTargets, quality)) {
-        if (sea != nullptr) {
+    if (soft && BeginSoftLayer(*softTargets, quality)) {
+        device->SetRenderState(D3DRS_ZWRITEENABLE, seaWritesDepth);
+        if (lightApart) {
+            DrawSeaLight(device, view, sea);
+        } else if (sea != nullptr && seaWritesDepth != FALSE) {
             DrawSeaDepth(device, view, sea, calmSea);
         }
         EffectsDrawSoft();

@@ -125,10 +125,16 @@ void ReleaseSoftTargets(SoftTargets& targets)
     targets.drawing = -1;
 }
 
+bool SoftLayerReady(const SoftTargets& targets, QualityLevel level)
+{
+    const int index = static_cast<int>(level);
+    return index > 0 && index < QualityLevelCount && targets.colors[index] != nullptr;
+}
+
 bool BeginSoftLayer(SoftTargets& targets, QualityLevel level)
 {
     const int index = static_cast<int>(level);
-    if (index <= 0 || index >= QualityLevelCount || targets.colors[index] == nullptr) {
+    if (!SoftLayerReady(targets, level)) {
         return false;
     }
     IDirect3DDevice8* device = targets.device;

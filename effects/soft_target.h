@@ -41,6 +41,8 @@ struct SoftTargets {
 void CreateSoftTargets(IDirect3DDevice8* device, UINT backWidth, UINT backHeight, SoftTargets& targets);
 void ReleaseSoftTargets(SoftTargets& targets);
 
+// Whether the level draws a soft layer: a reduced level whose target was made.
+bool SoftLayerReady(const SoftTargets& targets, QualityLevel level);
 // Sends the draws to the level's target, cleared to black with far depth; false, with nothing
 // changed, at Full or where the level has no target.
 bool BeginSoftLayer(SoftTargets& targets, QualityLevel level);
