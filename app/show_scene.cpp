@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "effects/effect_context.h"
 #include "effects/particle_pool.h"
 #include "media/bitmap_font.h"
 #include "media/d3d_file.h"
@@ -143,9 +144,19 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
     device->SetRenderState(D3DRS_FOGEND, FloatBits(SeaFogEnd));
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     device->LightEnable(0, TRUE);
-    // At a reduced level the flashes' light on the sea goes to the soft layer: here the sea is unlit.
-    const bool soft = softTargets != nullptr && SoftLayerReady(*softTargets, quality);
-    const bool lightApart = soft && sea != nullptr && calmSea != nullptr && FlashBrightness > 0.0f;
+    // At a reduced level the soft layer covers the soft parts' pixels, if any; and the flashes' light
+    // on the sea goes there too (the whole picture then), with the sea here unlit.
+    PixelRect softArea{};
+    const bool softParts = SoftPartsBounds(device, Effects.time, softArea);
+    const bool lightApart = softTargets != nullptr && SoftLayerReady(*softTargets, quality) && sea != nullptr &&
+                            calmSea != nullptr && FlashBrightness > 0.0f;
+    const bool soft = lightApart || (softParts && softTargets != nullptr && SoftLayerReady(*softTargets, quality));
+    if (lightApart) {
+        D3DVIEWPORT8 viewport{};
+        device->GetViewport(&viewport);
+        softArea = {static_cast<LONG>(viewport.X), static_cast<LONG>(viewport.Y),
+                    static_cast<LONG>(viewport.X + viewport.Width), static_cast<LONG>(viewport.Y + viewport.Height)};
+    }
     DWORD seaWritesDepth = TRUE;
     device->GetRenderState(D3DRS_ZWRITEENABLE, &seaWritesDepth);
     const D3DLIGHT8 light = SceneLight(lightApart ? 0.0f : FlashBrightness);
@@ -167,7 +178,7 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
     device->SetRenderState(D3DRS_FOGENABLE, FALSE);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     EffectsDrawSharp();
-    if (soft && BeginSoftLayer(*softTargets, quality)) {
+    if (soft && BeginSoftLayer(*softTargets, quality, softArea)) {
         device->SetRenderState(D3DRS_ZWRITEENABLE, seaWritesDepth);
         if (lightApart) {
             DrawSeaLight(device, view, sea);

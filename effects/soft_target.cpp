@@ -4,6 +4,8 @@
 
 #include "effects/effect_resources.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -25,20 +27,25 @@ void ReleaseOf(Object*& object)
     }
 }
 
-bool FillQuad(SoftTargets& targets)
+// The quad over area: corners on the back buffer's pixel edges (centres are on integers), each edge
+// at its place in the whole texture, so that every pixel centre samples the texture where the full
+// picture has it and the filter blends the four nearest texels.
+bool FillQuad(SoftTargets& targets, const PixelRect& area)
 {
     BYTE* bytes = nullptr;
     if (FAILED(targets.quad->Lock(0, 0, &bytes, 0))) {
         return false;
     }
-    // Corners on the back buffer's pixel edges (centres are on integers), so that each pixel centre
-    // samples the texture at its own place and the filter blends the four nearest texels.
-    const float r = static_cast<float>(targets.backWidth) - 0.5f;
-    const float b = static_cast<float>(targets.backHeight) - 0.5f;
-    const CompositeVertex corners[4] = {{-0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFFu, 0.0f, 0.0f},
-                                        {r, -0.5f, 0.0f, 1.0f, 0xFFFFFFFFu, 1.0f, 0.0f},
-                                        {-0.5f, b, 0.0f, 1.0f, 0xFFFFFFFFu, 0.0f, 1.0f},
-                                        {r, b, 0.0f, 1.0f, 0xFFFFFFFFu, 1.0f, 1.0f}};
+    const float w = static_cast<float>(targets.backWidth);
+    const float h = static_cast<float>(targets.backHeight);
+    const auto x0 = static_cast<float>(area.x0);
+    const auto y0 = static_cast<float>(area.y0);
+    const auto x1 = static_cast<float>(area.x1);
+    const auto y1 = static_cast<float>(area.y1);
+    const CompositeVertex corners[4] = {{x0 - 0.5f, y0 - 0.5f, 0.0f, 1.0f, 0xFFFFFFFFu, x0 / w, y0 / h},
+                                        {x1 - 0.5f, y0 - 0.5f, 0.0f, 1.0f, 0xFFFFFFFFu, x1 / w, y0 / h},
+                                        {x0 - 0.5f, y1 - 0.5f, 0.0f, 1.0f, 0xFFFFFFFFu, x0 / w, y1 / h},
+                                        {x1 - 0.5f, y1 - 0.5f, 0.0f, 1.0f, 0xFFFFFFFFu, x1 / w, y1 / h}};
     auto* vertices = reinterpret_cast<CompositeVertex*>(bytes);
     for (int i = 0; i < 4; ++i) {
         vertices[i] = corners[i];
@@ -88,8 +95,7 @@ void CreateSoftTargets(IDirect3DDevice8* device, UINT backWidth, UINT backHeight
     if (backWidth == 0 || backHeight == 0 || FAILED(device->GetRenderTarget(&targets.backBuffer)) ||
         FAILED(targets.backBuffer->GetDesc(&backDesc)) || FAILED(device->GetDepthStencilSurface(&targets.backDepth)) ||
         FAILED(device->CreateVertexBuffer(4 * sizeof(CompositeVertex), D3DUSAGE_WRITEONLY, CompositeFVF,
-                                          D3DPOOL_MANAGED, &targets.quad)) ||
-        !FillQuad(targets)) {
+                                          D3DPOOL_MANAGED, &targets.quad))) {
         ReleaseSoftTargets(targets);
         return;
     }
@@ -131,7 +137,7 @@ bool SoftLayerReady(const SoftTargets& targets, QualityLevel level)
     return index > 0 && index < QualityLevelCount && targets.colors[index] != nullptr;
 }
 
-bool BeginSoftLayer(SoftTargets& targets, QualityLevel level)
+bool BeginSoftLayer(SoftTargets& targets, QualityLevel level, const PixelRect& area)
 {
     const int index = static_cast<int>(level);
     if (!SoftLayerReady(targets, level)) {
@@ -142,8 +148,21 @@ bool BeginSoftLayer(SoftTargets& targets, QualityLevel level)
         return false;
     }
     targets.drawing = index;
+    targets.area = area;
     // Everything drawn here adds light: it gathers on black, and is added to the picture in one go.
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
+    // Only the texels the quad over area reads are cleared: two beyond it each way cover the filter.
+    D3DSURFACE_DESC desc{};
+    targets.colors[index]->GetDesc(&desc);
+    const double sx = static_cast<double>(desc.Width) / static_cast<double>(targets.backWidth);
+    const double sy = static_cast<double>(desc.Height) / static_cast<double>(targets.backHeight);
+    const auto texel = [](double value, LONG limit) {
+        return std::clamp(static_cast<LONG>(std::floor(value)), LONG{0}, limit);
+    };
+    const D3DRECT cleared{texel(area.x0 * sx - 2.0, static_cast<LONG>(desc.Width)),
+                          texel(area.y0 * sy - 2.0, static_cast<LONG>(desc.Height)),
+                          texel(std::ceil(area.x1 * sx) + 2.0, static_cast<LONG>(desc.Width)),
+                          texel(std::ceil(area.y1 * sy) + 2.0, static_cast<LONG>(desc.Height))};
+    device->Clear(1, &cleared, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
     return true;
 }
 
@@ -154,6 +173,11 @@ void EndSoftLayer(SoftTargets& targets)
     }
     IDirect3DDevice8* device = targets.device;
     device->SetRenderTarget(targets.backBuffer, targets.backDepth);
+    const PixelRect& area = targets.area;
+    if (area.x1 <= area.x0 || area.y1 <= area.y0 || !FillQuad(targets, area)) {
+        targets.drawing = -1;
+        return;
+    }
     DWORD depthTest = D3DZB_TRUE;
     DWORD addressU = D3DTADDRESS_WRAP;
     DWORD addressV = D3DTADDRESS_WRAP;

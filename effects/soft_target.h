@@ -3,6 +3,7 @@
 // quarter of the back buffer's size, then added to the picture with one filtered full-screen draw.
 #pragma once
 
+#include "effects/soft_bounds.h"
 #include "platform/d3d8/d3d8.h"
 
 // How much of the picture is drawn at reduced resolution: Full draws everything at the back buffer's.
@@ -32,8 +33,10 @@ struct SoftTargets {
     IDirect3DVertexBuffer8* quad = nullptr;
     UINT backWidth = 0;
     UINT backHeight = 0;
-    // The level whose target draws go to between BeginSoftLayer and EndSoftLayer.
+    // The level whose target draws go to between BeginSoftLayer and EndSoftLayer, and the back-buffer
+    // pixels it is cleared and added over.
     int drawing = -1;
+    PixelRect area{};
 };
 
 // Makes the targets of both reduced levels for a back buffer of the given size; a level whose target
@@ -43,8 +46,9 @@ void ReleaseSoftTargets(SoftTargets& targets);
 
 // Whether the level draws a soft layer: a reduced level whose target was made.
 bool SoftLayerReady(const SoftTargets& targets, QualityLevel level);
-// Sends the draws to the level's target, cleared to black with far depth; false, with nothing
-// changed, at Full or where the level has no target.
-bool BeginSoftLayer(SoftTargets& targets, QualityLevel level);
-// Back to the back buffer, and the target added to it through one bilinear full-screen quad.
+// Sends the draws to the level's target, cleared to black with far depth over the part that shows
+// area (back-buffer pixels, with the filter's margin); false, with nothing changed, at Full or where
+// the level has no target.
+bool BeginSoftLayer(SoftTargets& targets, QualityLevel level, const PixelRect& area);
+// Back to the back buffer, and the target added to it over area through one bilinear quad.
 void EndSoftLayer(SoftTargets& targets);
