@@ -144,16 +144,24 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
     device->SetRenderState(D3DRS_FOGEND, FloatBits(SeaFogEnd));
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     device->LightEnable(0, TRUE);
-    // At a reduced level the soft layer covers the soft parts' pixels, if any; and the flashes' light
-    // on the sea goes there too (the whole picture then), with the sea here unlit.
+    // At a reduced level the soft layer covers the soft parts' pixels where the pixels it spares
+    // outweigh the ones its composite and the switch add (a few scattered puffs cost less drawn as they are). The
+    // flashes' light on the sea goes there too, with the sea here unlit, where the composite is nearly
+    // the whole picture already: the sea (about half of it) then spares more than the rest adds.
     PixelRect softArea{};
-    const bool softParts = SoftPartsBounds(device, Effects.time, softArea);
-    const bool lightApart = softTargets != nullptr && SoftLayerReady(*softTargets, quality) && sea != nullptr &&
-                            calmSea != nullptr && FlashBrightness > 0.0f;
-    const bool soft = lightApart || (softParts && softTargets != nullptr && SoftLayerReady(*softTargets, quality));
+    double coverage = 0.0;
+    D3DVIEWPORT8 viewport{};
+    device->GetViewport(&viewport);
+    const bool ready = softTargets != nullptr && SoftLayerReady(*softTargets, quality);
+    const bool softParts = ready && SoftPartsBounds(device, Effects.time, softArea, coverage);
+    const double spared = 1.0 - 1.0 / (SoftLayerDivisor(quality) * SoftLayerDivisor(quality));
+    const double composite = static_cast<double>(softArea.x1 - softArea.x0) * (softArea.y1 - softArea.y0);
+    const double whole = static_cast<double>(viewport.Width) * viewport.Height;
+    // Leaving the back buffer and coming back costs about as much as half a picture of fill again.
+    const bool soft = softParts && coverage * spared > composite + 0.5 * whole;
+    const bool lightApart = soft && sea != nullptr && calmSea != nullptr && FlashBrightness > 0.0f &&
+                            whole - composite < 0.5 * whole * spared;
     if (lightApart) {
-        D3DVIEWPORT8 viewport{};
-        device->GetViewport(&viewport);
         softArea = {static_cast<LONG>(viewport.X), static_cast<LONG>(viewport.Y),
                     static_cast<LONG>(viewport.X + viewport.Width), static_cast<LONG>(viewport.Y + viewport.Height)};
     }

@@ -19,6 +19,8 @@ struct Projector {
     float y0 = 1.0f;
     float x1 = -1.0f;
     float y1 = -1.0f;
+    // Sum of the particles' boxes, in normalised device units (the screen is 2 × 2).
+    double area = 0.0;
 
     // False when the sphere reaches the eye's plane: the whole screen then.
     bool Include(const D3DXVECTOR3& c, float radius)
@@ -32,26 +34,38 @@ struct Projector {
             return ez + radius < 0.0f;
         }
         // x / z and y / z are monotonic in each coordinate for z > 0: the box's corners bound them.
+        float bx0 = 1.0f;
+        float by0 = 1.0f;
+        float bx1 = -1.0f;
+        float by1 = -1.0f;
         for (const float z : {nearest, ez + radius}) {
             for (const float dx : {-radius, radius}) {
                 const float x = (ex + dx) * scaleX / z;
-                x0 = std::min(x0, x);
-                x1 = std::max(x1, x);
+                bx0 = std::min(bx0, x);
+                bx1 = std::max(bx1, x);
             }
             for (const float dy : {-radius, radius}) {
                 const float y = (ey + dy) * scaleY / z;
-                y0 = std::min(y0, y);
-                y1 = std::max(y1, y);
+                by0 = std::min(by0, y);
+                by1 = std::max(by1, y);
             }
         }
+        x0 = std::min(x0, bx0);
+        x1 = std::max(x1, bx1);
+        y0 = std::min(y0, by0);
+        y1 = std::max(y1, by1);
+        const float w = std::min(bx1, 1.0f) - std::max(bx0, -1.0f);
+        const float h = std::min(by1, 1.0f) - std::max(by0, -1.0f);
+        area += w > 0.0f && h > 0.0f ? static_cast<double>(w) * h : 0.0;
         return true;
     }
 };
 
 } // namespace
 
-bool SoftPartsBounds(IDirect3DDevice8* device, float time, PixelRect& rect)
+bool SoftPartsBounds(IDirect3DDevice8* device, float time, PixelRect& rect, double& coverage)
 {
+    coverage = 0.0;
     if (FlashPool.activeList == nullptr && SmokePool.activeList == nullptr) {
         return false;
     }
@@ -64,6 +78,8 @@ bool SoftPartsBounds(IDirect3DDevice8* device, float time, PixelRect& rect)
     }
     rect = {static_cast<LONG>(viewport.X), static_cast<LONG>(viewport.Y),
             static_cast<LONG>(viewport.X + viewport.Width), static_cast<LONG>(viewport.Y + viewport.Height)};
+    const double whole = static_cast<double>(viewport.Width) * viewport.Height;
+    coverage = whole;
     const bool plain = projection._12 == 0.0f && projection._13 == 0.0f && projection._21 == 0.0f &&
                        projection._23 == 0.0f && projection._14 == 0.0f && projection._24 == 0.0f &&
                        projection._34 == 1.0f && projection._44 == 0.0f;
@@ -92,6 +108,7 @@ bool SoftPartsBounds(IDirect3DDevice8* device, float time, PixelRect& rect)
             return true;
         }
     }
+    coverage = p.area * whole / 4.0;
     if (p.x1 < p.x0 || p.y1 < p.y0) {
         rect = {0, 0, 0, 0};
         return true;

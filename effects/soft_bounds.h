@@ -16,4 +16,6 @@ struct PixelRect {
 // False when nothing soft is alive. Otherwise the pixels the puffs and glows can cover, from the
 // device's view, projection and viewport (the whole viewport where it cannot tell: a particle at the
 // eye, or a projection that is not a plain perspective).
-bool SoftPartsBounds(IDirect3DDevice8* device, float time, PixelRect& rect);
+// coverage: the pixels the particles' quads cover together, counted once per quad (an estimate: each
+// quad's screen box); at least the rectangle's area when the bounds are the whole viewport.
+bool SoftPartsBounds(IDirect3DDevice8* device, float time, PixelRect& rect, double& coverage);
