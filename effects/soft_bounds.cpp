@@ -22,8 +22,9 @@ struct Projector {
     // Sum of the particles' boxes, in normalised device units (the screen is 2 × 2).
     double area = 0.0;
 
-    // False when the sphere reaches the eye's plane: the whole screen then.
-    bool Include(const D3DXVECTOR3& c, float radius)
+    // False when the sphere reaches the eye's plane: the whole screen then. counted: whether the
+    // box adds to the coverage.
+    bool Include(const D3DXVECTOR3& c, float radius, bool counted = true)
     {
         const D3DXMATRIX& v = view;
         const float ex = c.x * v._11 + c.y * v._21 + c.z * v._31 + v._41;
@@ -56,7 +57,7 @@ struct Projector {
         y1 = std::max(y1, by1);
         const float w = std::min(bx1, 1.0f) - std::max(bx0, -1.0f);
         const float h = std::min(by1, 1.0f) - std::max(by0, -1.0f);
-        area += w > 0.0f && h > 0.0f ? static_cast<double>(w) * h : 0.0;
+        area += counted && w > 0.0f && h > 0.0f ? static_cast<double>(w) * h : 0.0;
         return true;
     }
 };
@@ -104,7 +105,9 @@ bool SoftPartsBounds(IDirect3DDevice8* device, float time, PixelRect& rect, doub
         const float age = time - puff.birth;
         const float t = age / puff.life;
         const D3DXVECTOR3 centre(puff.position.x + 0.2f * age, puff.position.y, puff.position.z);
-        if (!p.Include(centre, Reach * std::fabs(t + puff.size) * 0.5f)) {
+        // The rising shells' small trail puffs are drawn trimmed to a few lit texels: their boxes say
+        // nothing of their cost, so they widen the bounds without counting as coverage.
+        if (!p.Include(centre, Reach * std::fabs(t + puff.size) * 0.5f, puff.size >= 1.0f)) {
             return true;
         }
     }
