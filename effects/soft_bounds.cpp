@@ -73,8 +73,8 @@ bool SoftPartsBounds(IDirect3DDevice8* device, float time, PixelRect& rect, doub
     D3DXMATRIX projection;
     D3DVIEWPORT8 viewport{};
     Projector p{};
-    if (FAILED(device->GetTransform(D3DTS_VIEW, &p.view)) || FAILED(device->GetTransform(D3DTS_PROJECTION, &projection)) ||
-        FAILED(device->GetViewport(&viewport))) {
+    if (FAILED(device->GetTransform(D3DTS_VIEW, &p.view)) ||
+        FAILED(device->GetTransform(D3DTS_PROJECTION, &projection)) || FAILED(device->GetViewport(&viewport))) {
         return false;
     }
     rect = {static_cast<LONG>(viewport.X), static_cast<LONG>(viewport.Y),

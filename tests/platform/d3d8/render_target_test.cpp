@@ -14,7 +14,8 @@ TEST(FrontEndRenderTargets, TargetsAreCheckedAndTheViewportFollowsThem)
     IDirect3DSurface8* plainLevel = nullptr;
     IDirect3DSurface8* small = nullptr;
     IDirect3DSurface8* depth = nullptr;
-    ASSERT_EQ(device->CreateTexture(64, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target), D3D_OK);
+    ASSERT_EQ(device->CreateTexture(64, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target),
+              D3D_OK);
     ASSERT_EQ(device->CreateTexture(64, 32, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &plain), D3D_OK);
     target->GetSurfaceLevel(0, &level);
     plain->GetSurfaceLevel(0, &plainLevel);

@@ -3,13 +3,18 @@
 // back onto the back buffer the right way up.
 #include "gl_test_scene.h"
 
+#include <cstdlib>
+
 namespace {
 
 constexpr D3DCOLOR Red = 0xFFFF0000u;
 constexpr D3DCOLOR Green = 0xFF00FF00u;
 constexpr D3DCOLOR Blue = 0xFF0000FFu;
 
-bool Is(const Rgb& p, int r, int g, int b) { return std::abs(p.r - r) <= 2 && std::abs(p.g - g) <= 2 && std::abs(p.b - b) <= 2; }
+bool Is(const Rgb& p, int r, int g, int b)
+{
+    return std::abs(p.r - r) <= 2 && std::abs(p.g - g) <= 2 && std::abs(p.b - b) <= 2;
+}
 
 } // namespace
 
@@ -19,7 +24,8 @@ TEST_F(GlScene, RenderTargetTextureIsDrawnWithItsDepthAndSampledUpright)
     constexpr UINT W = 32;
     constexpr UINT H = 16;
     IDirect3DTexture8* texture = nullptr;
-    ASSERT_EQ(device->CreateTexture(W, H, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &texture), D3D_OK);
+    ASSERT_EQ(device->CreateTexture(W, H, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &texture),
+              D3D_OK);
     IDirect3DSurface8* level = nullptr;
     IDirect3DSurface8* depth = nullptr;
     IDirect3DSurface8* back = nullptr;

@@ -28,7 +28,8 @@ within() {
     report="$("$diff" "$work/$1-full" "$work/$1-$2")" || { fail "$1 $2: the frames cannot be compared"; return; }
     echo "$1 $2: $(echo "$report" | tail -2 | tr '\n' ' ')"
     echo "$report" | awk -v limit="$3" -v floor="$4" '
-        /^all/ { for (i = 1; i <= NF; ++i) if ($i == "mean") { if ($(i + 1) > limit || $(i + 2) > limit || $(i + 3) > limit) bad = 1 } }
+        /^all/ { for (i = 1; i <= NF; ++i)
+                     if ($i == "mean" && ($(i + 1) > limit || $(i + 2) > limit || $(i + 3) > limit)) bad = 1 }
         /^worst ssim/ { if ($3 < floor) bad = 1 }
         END { exit bad }' || fail "$1 $2 is further from full than mean $3 / SSIM $4"
     local differing=0 frame
