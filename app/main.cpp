@@ -171,6 +171,17 @@ int main(int argc, char** argv)
     if (options.delayMicroseconds >= 0) {
         show.frameTime = static_cast<float>(options.delayMicroseconds) / 1e6f;
     }
+    // A cap lengthens the render pass, whose rest is slept; it never shortens a longer --delay.
+    if (options.maxFps > 0 && show.frameTime < 1.0f / static_cast<float>(options.maxFps)) {
+        show.frameTime = 1.0f / static_cast<float>(options.maxFps);
+    }
+    if (options.quality != ProgramOptions::Quality::Full) {
+        show.qualityGoverned = options.quality == ProgramOptions::Quality::Auto;
+        show.quality = options.quality == ProgramOptions::Quality::Balanced ? QualityLevel::Balanced
+                       : options.quality == ProgramOptions::Quality::Fast   ? QualityLevel::Fast
+                                                                            : QualityLevel::Full;
+    }
+    show.qualityShown = options.quality != ProgramOptions::Quality::Full;
     show.launchRate = options.launchRate;
     if (options.automatic) {
         show.EnableAutoShow();

@@ -77,6 +77,12 @@ constexpr const char* HelpText =
     "  --fps           show the frame rate in a corner (as a screensaver)\n"
     "  --delay US      microseconds between frames (0 to 1000000; as a screensaver 20000 by default)\n"
     "  --launch-rate R the automatic show's launches, R times the usual rate (0.25 to 4)\n"
+    "  --quality Q     full: every part of the picture at the window's size; balanced or fast: the\n"
+    "                  smoke and the flash glows at a half or a quarter of it, added filtered; auto:\n"
+    "                  picked from the frame times (reduced on a software rasteriser or when frames\n"
+    "                  take too long, full when there is time to spare), shown on the status line.\n"
+    "                  Default auto in the automatic show, show files and the screensaver, else full\n"
+    "  --max-fps N     at most N frames a second (1 to 1000); input is still handled at once\n"
     "  As a screensaver, switches of screensaver managers that the show does not use are ignored\n"
     "  with a warning; single-dash spellings (-root, -window-id ID, -fps, -delay US) are accepted.\n"
     "An unknown option or a bad value is named on one line, with exit code 2.\n"
@@ -212,6 +218,10 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char
     app.add_option("--flicker", flicker);
     std::string delay;
     std::string launchRate;
+    std::string quality;
+    std::string maxFps;
+    app.add_option("--quality", quality);
+    app.add_option("--max-fps", maxFps);
     app.add_flag("-h,--help", options.help);
     app.add_flag("--version", options.version);
     app.add_flag("--auto", options.automatic);
@@ -295,12 +305,33 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv, const char
     } else if (options.fullScreen && options.width != 0) {
         options.error = "--fullscreen and --size do not go together";
     }
+    if (options.error.empty() && app.count("--quality") > 0) {
+        if (quality == "full" || quality == "balanced" || quality == "fast" || quality == "auto") {
+            options.quality = quality == "balanced" ? ProgramOptions::Quality::Balanced
+                              : quality == "fast"   ? ProgramOptions::Quality::Fast
+                              : quality == "auto"   ? ProgramOptions::Quality::Auto
+                                                    : ProgramOptions::Quality::Full;
+        } else {
+            options.error = "--quality wants full, balanced, fast or auto, not '" + quality.substr(0, 40) + "'";
+        }
+    }
+    if (options.error.empty() && app.count("--max-fps") > 0) {
+        double value = 0.0;
+        if (!ReadScriptNumber(maxFps, value) || value < 1.0 || value > 1000.0 || value != static_cast<int>(value)) {
+            options.error = "--max-fps wants a whole number from 1 to 1000, not '" + maxFps.substr(0, 40) + "'";
+        } else {
+            options.maxFps = static_cast<int>(value);
+        }
+    }
     options.hasSeed = app.count("--seed") > 0;
     if (options.screensaver) {
         options.automatic = true;
     }
     if (app.count("--flicker") == 0 && (options.automatic || !options.showFile.empty())) {
         options.flicker = 0.05;
+    }
+    if (app.count("--quality") == 0 && (options.automatic || !options.showFile.empty())) {
+        options.quality = ProgramOptions::Quality::Auto;
     }
     return options;
 }

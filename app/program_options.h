@@ -46,6 +46,12 @@ struct ProgramOptions {
     long delayMicroseconds = -1;
     // --launch-rate: the automatic show's launches, times the usual rate.
     float launchRate = 1.0f;
+    // --quality: full, balanced or fast, or auto for the governor that picks one from the frame times.
+    // By default auto where the show runs unattended (automatic, show file, screensaver), full otherwise.
+    enum class Quality { Full, Balanced, Fast, Auto };
+    Quality quality = Quality::Full;
+    // --max-fps: frames a second at most; 0 leaves the pacing as it is.
+    int maxFps = 0;
     // Lines for standard error that do not stop the program (screensaver switches we ignore).
     std::vector<std::string> warnings;
 

@@ -156,6 +156,13 @@ HRESULT ShowApp::CreateDeviceResources()
         hr = EffectsCreateDeviceResources();
     }
     calmSeaLoaded = SUCCEEDED(hr) && LoadCalmSea(device, *calmSea);
+    if (qualityGoverned) {
+        // A new device may be another rasteriser; the budget is the pacing's frame, at least a 60th.
+        const float budget = frameTime > 1.0f / 60.0f ? frameTime : 1.0f / 60.0f;
+        governor = StartQualityGovernor(DrawsInSoftware(d3d, device), budget);
+        quality = governor.level;
+        ShowTrace("quality %s", QualityLevelName(quality));
+    }
     if (hr == MediaNotFound) {
         // The error box says which file and why.
         std::snprintf(errorDetail, sizeof(errorDetail), "%s", MediaFailureText().c_str());
@@ -173,6 +180,10 @@ HRESULT ShowApp::RestoreDeviceResources()
         calmSea->AttachTree(device);
     }
     EffectsRestoreDeviceResources();
+    // Only where a reduced level may be drawn: the plain show's device holds nothing more.
+    if (qualityGoverned || quality != QualityLevel::Full) {
+        CreateSoftTargets(device, backBufferDesc.Width, backBufferDesc.Height, softTargets);
+    }
     return S_OK;
 }
 
@@ -215,9 +226,15 @@ HRESULT ShowApp::DrawFrame()
     if (audio != nullptr) {
         audio->sounds.SetListener(ListenerFromView(camera.view));
     }
-    DrawShowScene(device, camera.view, sea, calmSeaLoaded ? calmSea : nullptr);
+    // The last pass's drawing time (without its sleep) against the budget.
+    if (qualityGoverned && GovernQuality(governor, elapsed, passSeconds)) {
+        quality = governor.level;
+        ShowTrace("quality %s", QualityLevelName(quality));
+    }
+    DrawShowScene(device, camera.view, sea, calmSeaLoaded ? calmSea : nullptr, &softTargets, quality);
     if (statusVisible) {
-        DrawStatusText(device, *StatusFont, FrameStatsText, camera.eye, camera.cameraIndex);
+        DrawStatusText(device, *StatusFont, FrameStatsText, camera.eye, camera.cameraIndex,
+                       qualityShown ? QualityLevelName(quality) : nullptr);
     } else if (frameRateShown) {
         // A screensaver's --fps: the frame-rate line alone, where the status text starts.
         device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
@@ -239,6 +256,7 @@ HRESULT ShowApp::DrawFrame()
 HRESULT ShowApp::InvalidateDeviceResources()
 {
     StatusFont->ReleaseBuffers();
+    ReleaseSoftTargets(softTargets);
     sea->DetachTree();
     if (calmSeaLoaded) {
         calmSea->DetachTree();

@@ -12,6 +12,7 @@
 #include "app/command_table.h"
 #include "app/firework_types.h"
 #include "app/keys_help.h"
+#include "app/quality_governor.h"
 #include "app/show_script.h"
 #include "framework/app_framework.h"
 
@@ -53,6 +54,11 @@ public:
     // the automatic show's starting launch rate.
     bool frameRateShown = false;
     float launchRate = 1.0f;
+    // Before Startup: the soft layer's quality, or (qualityGoverned) the governor's pick from the frame
+    // times; qualityShown names the level on the status line.
+    QualityLevel quality = QualityLevel::Full;
+    bool qualityGoverned = false;
+    bool qualityShown = false;
     // The main window once Startup has made it, for other threads that post to it.
     std::atomic<HWND> openedWindow{nullptr};
 
@@ -102,6 +108,9 @@ private:
     // Launches what the automatic show and the show file have due at the show's time.
     void LaunchDue(double showTime);
 
+    // The soft layer's targets while a reduced level may be drawn, and the governor of --quality auto.
+    SoftTargets softTargets;
+    QualityGovernor governor;
     // Application time of the last frame-rate line of the trace.
     float lastTraceTime = -1.0f;
     // Frames drawn since the start, on the trace's frame-rate line: CPU per frame is measured from it.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "effects/effect_context.h"
 #include "effects/particle_pool.h"
 #include "media/bitmap_font.h"
 #include "media/d3d_file.h"
@@ -87,7 +88,52 @@ bool LoadCalmSea(IDirect3DDevice8* device, CD3DFile& calmSea)
     return false;
 }
 
-void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea, CD3DFile* calmSea)
+namespace {
+
+// Beyond the fog's end the sea is as black as the cleared sky: a plane there leaves it undrawn.
+// It keeps eye depth up to the fog's end: depth = x V's third column, 1 = x V's fourth.
+void DrawSeaWithinFog(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* drawn)
+{
+    const float seaPlane[4] = {SeaFogEnd * view._14 - view._13, SeaFogEnd * view._24 - view._23,
+                               SeaFogEnd * view._34 - view._33, SeaFogEnd * view._44 - view._43};
+    device->SetClipPlane(0, seaPlane);
+    device->SetRenderState(D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0);
+    drawn->Draw(device, &Identity);
+    device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+}
+
+// The soft layer's own depth: the sea's surface (the few faces will do), without colour, so that the
+// horizon hides what lies behind the sea as it does at full resolution. The depth-write state is the
+// one the sea was drawn with.
+void DrawSeaDepth(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea, CD3DFile* calmSea)
+{
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    DrawSeaWithinFog(device, view, calmSea != nullptr ? calmSea : sea);
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+}
+
+// The flashes' light on the sea alone (no global ambient; the sea's material has no emissive part),
+// fogged to black: added to the unlit sea it gives the lit one. Drawn first on the soft layer's black,
+// it also leaves the sea's depth there.
+void DrawSeaLight(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea)
+{
+    device->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    const D3DLIGHT8 light = SceneLight(FlashBrightness);
+    device->SetLight(0, &light);
+    device->SetRenderState(D3DRS_AMBIENT, 0);
+    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    DrawSeaWithinFog(device, view, sea);
+    device->SetRenderState(D3DRS_AMBIENT, 0xC0C0C0C0);
+    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+    device->SetRenderState(D3DRS_FOGENABLE, FALSE);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+}
+
+} // namespace
+
+void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea, CD3DFile* calmSea,
+                   SoftTargets* softTargets, QualityLevel quality)
 {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
     device->SetTransform(D3DTS_VIEW, &view);
@@ -98,24 +144,40 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
     device->SetRenderState(D3DRS_FOGEND, FloatBits(SeaFogEnd));
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     device->LightEnable(0, TRUE);
-    const D3DLIGHT8 light = SceneLight(FlashBrightness);
+    // At a reduced level the soft layer covers the soft parts' pixels where the pixels it spares
+    // outweigh the ones its composite and the switch add (a few scattered puffs cost less drawn as they are). The
+    // flashes' light on the sea goes there too, with the sea here unlit, where the composite is nearly
+    // the whole picture already: the sea (about half of it) then spares more than the rest adds.
+    PixelRect softArea{};
+    double coverage = 0.0;
+    D3DVIEWPORT8 viewport{};
+    device->GetViewport(&viewport);
+    const bool ready = softTargets != nullptr && SoftLayerReady(*softTargets, quality);
+    const bool softParts = ready && SoftPartsBounds(device, Effects.time, softArea, coverage);
+    const double spared = 1.0 - 1.0 / (SoftLayerDivisor(quality) * SoftLayerDivisor(quality));
+    const double composite = static_cast<double>(softArea.x1 - softArea.x0) * (softArea.y1 - softArea.y0);
+    const double whole = static_cast<double>(viewport.Width) * viewport.Height;
+    // Leaving the back buffer and coming back costs about as much as half a picture of fill again.
+    const bool soft = softParts && coverage * spared > composite + 0.5 * whole;
+    const bool lightApart = soft && sea != nullptr && calmSea != nullptr && FlashBrightness > 0.0f &&
+                            whole - composite < 0.5 * whole * spared;
+    if (lightApart) {
+        softArea = {static_cast<LONG>(viewport.X), static_cast<LONG>(viewport.Y),
+                    static_cast<LONG>(viewport.X + viewport.Width), static_cast<LONG>(viewport.Y + viewport.Height)};
+    }
+    DWORD seaWritesDepth = TRUE;
+    device->GetRenderState(D3DRS_ZWRITEENABLE, &seaWritesDepth);
+    const D3DLIGHT8 light = SceneLight(lightApart ? 0.0f : FlashBrightness);
     device->SetLight(0, &light);
     device->SetRenderState(D3DRS_AMBIENT, 0xC0C0C0C0);
     device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
 
     // The effects expect the identity world transform, which the sea restores after its frames.
     if (sea != nullptr) {
-        // Beyond the fog's end the sea is as black as the cleared sky: a plane there leaves it undrawn.
-        // It keeps eye depth up to the fog's end: depth = x V's third column, 1 = x V's fourth.
-        const float seaPlane[4] = {SeaFogEnd * view._14 - view._13, SeaFogEnd * view._24 - view._23,
-                                   SeaFogEnd * view._34 - view._33, SeaFogEnd * view._44 - view._43};
-        device->SetClipPlane(0, seaPlane);
-        device->SetRenderState(D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0);
         // Unlit, the sea shows the global ambient alone, the same at every vertex, and the fog follows
         // the depth across any face: a few faces draw what the fine mesh draws, for far less.
-        CD3DFile* drawn = FlashBrightness == 0.0f && calmSea != nullptr ? calmSea : sea;
-        drawn->Draw(device, &Identity);
-        device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+        CD3DFile* drawn = (FlashBrightness == 0.0f || lightApart) && calmSea != nullptr ? calmSea : sea;
+        DrawSeaWithinFog(device, view, drawn);
     } else {
         device->SetTransform(D3DTS_WORLD, &Identity);
     }
@@ -123,22 +185,39 @@ void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* s
     device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
     device->SetRenderState(D3DRS_FOGENABLE, FALSE);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    EffectsDraw();
+    EffectsDrawSharp();
+    if (soft && BeginSoftLayer(*softTargets, quality, softArea)) {
+        device->SetRenderState(D3DRS_ZWRITEENABLE, seaWritesDepth);
+        if (lightApart) {
+            DrawSeaLight(device, view, sea);
+        } else if (sea != nullptr && seaWritesDepth != FALSE) {
+            DrawSeaDepth(device, view, sea, calmSea);
+        }
+        EffectsDrawSoft();
+        EndSoftLayer(*softTargets);
+    } else {
+        EffectsDrawSoft();
+    }
 }
 
-void FormatStatusLine(char* line, size_t size, const D3DXVECTOR3& eye, int cameraIndex)
+void FormatStatusLine(char* line, size_t size, const D3DXVECTOR3& eye, int cameraIndex, const char* qualityName)
 {
+    if (qualityName != nullptr) {
+        std::snprintf(line, size, "(%5.2f %5.2f %5.2f)  camera = %d  quality %s", eye.x, eye.y, eye.z, cameraIndex,
+                      qualityName);
+        return;
+    }
     std::snprintf(line, size, "(%5.2f %5.2f %5.2f)  camera = %d", eye.x, eye.y, eye.z, cameraIndex);
 }
 
 void DrawStatusText(IDirect3DDevice8* device, BitmapFont& font, const char* statsText, const D3DXVECTOR3& eye,
-                    int cameraIndex)
+                    int cameraIndex, const char* qualityName)
 {
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     font.DrawString(2.0f, 0.0f, 0xFFFFFF00, statsText, 0);
     // On the stack: the frame allocates nothing.
     char line[256];
-    FormatStatusLine(line, sizeof(line), eye, cameraIndex);
+    FormatStatusLine(line, sizeof(line), eye, cameraIndex, qualityName);
     font.DrawString(2.0f, 20.0f, 0xFFFFFF00, line, 0);
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "d3dx/d3dx_math.h"
+#include "effects/soft_target.h"
 #include "platform/d3d8/d3d8.h"
 
 class BitmapFont;
@@ -22,16 +23,21 @@ void SetShowDeviceStates(IDirect3DDevice8* device, UINT backBufferWidth, UINT ba
 // One frame between BeginScene and EndScene: clear, view, fog and scene light, the sea (if any),
 // then the effects. The effect update for the frame has run before. While no flash lights the sea,
 // calmSea (if any) is drawn in its place: the same surface in a few faces.
-void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea, CD3DFile* calmSea);
+// With soft targets and a reduced quality, the flashes and the smoke are drawn into the level's soft
+// layer (over the sea's depth at that size) and added to the picture; Full draws today's picture.
+void DrawShowScene(IDirect3DDevice8* device, const D3DXMATRIX& view, CD3DFile* sea, CD3DFile* calmSea,
+                   SoftTargets* softTargets = nullptr, QualityLevel quality = QualityLevel::Full);
 
 // Loads "sea_calm.x", which the media may leave out, from the folder "sea.x" is found in: false, with
 // the scene empty, when it is not there or cannot be loaded.
 bool LoadCalmSea(IDirect3DDevice8* device, CD3DFile& calmSea);
 
 // The status line under the frame statistics: the eye and the camera mode, into a buffer of size bytes.
-void FormatStatusLine(char* line, size_t size, const D3DXVECTOR3& eye, int cameraIndex);
+// A quality level's name (null: none) is appended as "quality NAME".
+void FormatStatusLine(char* line, size_t size, const D3DXVECTOR3& eye, int cameraIndex,
+                      const char* qualityName = nullptr);
 
 // The status text at the top left: the frame statistics, then the status line. Depth writes on and
 // blending off first, states that stay in force into the next frame's sea. Drawing failures are ignored.
 void DrawStatusText(IDirect3DDevice8* device, BitmapFont& font, const char* statsText, const D3DXVECTOR3& eye,
-                    int cameraIndex);
+                    int cameraIndex, const char* qualityName = nullptr);

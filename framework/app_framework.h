@@ -106,6 +106,8 @@ public:
     Relaxed<bool> active{false};
     Relaxed<bool> ready{false};
     float frameTime = 0.01f;
+    // How long the last render pass took before its sleep, in seconds (the render thread's own).
+    float passSeconds = 0.0f;
     Relaxed<bool> quit{false};
     PendingEvent* pendingEvents = nullptr;
     D3DPRESENT_PARAMETERS presentParams = {};

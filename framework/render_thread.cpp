@@ -55,11 +55,13 @@ bool AppFramework::RunRenderPass()
         }
     }
     const float passLength = static_cast<float>(AppTimer(TimerCommand::AppTime)) - passStart;
+    passSeconds = passLength;
     const int sleepMs = PassSleepMilliseconds(frameTime, passLength);
+    LeaveCriticalSection(&RenderLock);
+    // The rest of the pass is slept without the lock, so that input and commands are handled meanwhile.
     if (sleepMs > 0) {
         Sleep(static_cast<DWORD>(sleepMs));
     }
-    LeaveCriticalSection(&RenderLock);
     return true;
 }
 

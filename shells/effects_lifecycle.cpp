@@ -71,10 +71,20 @@ void EffectsUpdate()
 
 void EffectsDraw()
 {
+    EffectsDrawSharp();
+    EffectsDrawSoft();
+}
+
+void EffectsDrawSharp()
+{
     DrawSparks();
     for (SceneLayer* layer : LayerRegistry) {
         layer->Draw();
     }
+}
+
+void EffectsDrawSoft()
+{
     DrawFlashes();
     DrawSmoke();
 }

@@ -21,3 +21,7 @@ HRESULT EffectsDestroyDeviceResources();
 void EffectsUpdate();
 // Sparks, the seven layers, flashes, smoke; all additive, without depth writes.
 void EffectsDraw();
+// Its two parts: the sharp one (sparks, the seven layers), then the soft one (flashes, smoke), which
+// may be drawn at reduced resolution.
+void EffectsDrawSharp();
+void EffectsDrawSoft();

@@ -67,6 +67,13 @@ public:
                                        IDirect3DVertexBuffer8** vertexBuffer) = 0;
     virtual HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                       IDirect3DIndexBuffer8** indexBuffer) = 0;
+    virtual HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
+                                              D3DMULTISAMPLE_TYPE multiSample, IDirect3DSurface8** surface) = 0;
+    // Draws go to renderTarget (null keeps the current one) with the depth buffer newZStencil (null:
+    // none); the viewport becomes the whole target.
+    virtual HRESULT SetRenderTarget(IDirect3DSurface8* renderTarget, IDirect3DSurface8* newZStencil) = 0;
+    virtual HRESULT GetRenderTarget(IDirect3DSurface8** renderTarget) = 0;
+    virtual HRESULT GetDepthStencilSurface(IDirect3DSurface8** zStencilSurface) = 0;
 
     virtual HRESULT BeginScene() = 0;
     virtual HRESULT EndScene() = 0;

@@ -76,6 +76,7 @@ DeviceFrontEnd::~DeviceFrontEnd()
     resourceOwner->device.store(nullptr);
     stateBlocks.Clear();
     ReleaseBoundObjects(deviceState);
+    UnbindTargets();
 }
 
 ULONG DeviceFrontEnd::AddRef()
@@ -128,10 +129,15 @@ HRESULT DeviceFrontEnd::Reset(D3DPRESENT_PARAMETERS* presentationParameters)
             return D3DERR_INVALIDCALL;
         }
         ReleaseBoundObjects(deviceState);
+        const bool textureTarget = renderTarget != nullptr || depthSurface != nullptr || !autoDepthBound;
+        UnbindTargets();
         presentParameters = *presentationParameters;
         FillDefaultDeviceState(deviceState, presentParameters, deviceCaps);
         inScene = false;
         StateChanged(DirtyAll, 0);
+        if (textureTarget) {
+            RenderTargetChanged();
+        }
         return D3D_OK;
     }();
     Report(DeviceMethod::Reset, result, {}, presentationParameters);
@@ -178,11 +184,10 @@ HRESULT DeviceFrontEnd::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3
             return D3DERR_INVALIDCALL;
         }
         // Depth and stencil can be cleared only when the device has them.
-        if ((flags & D3DCLEAR_ZBUFFER) && !presentParameters.EnableAutoDepthStencil) {
+        if ((flags & D3DCLEAR_ZBUFFER) && !DepthBufferBound()) {
             return D3DERR_INVALIDCALL;
         }
-        if ((flags & D3DCLEAR_STENCIL) &&
-            (!presentParameters.EnableAutoDepthStencil || !HasStencil(presentParameters.AutoDepthStencilFormat))) {
+        if ((flags & D3DCLEAR_STENCIL) && (!DepthBufferBound() || !HasStencil(BoundDepthFormat()))) {
             return D3DERR_INVALIDCALL;
         }
         if ((flags & D3DCLEAR_ZBUFFER) && !InUnitRange(z)) {
@@ -268,7 +273,7 @@ UINT DeviceFrontEnd::DefaultPoolHeldElsewhere() const
         const ResourceCore* core;
         ULONG bindings;
     };
-    Held held[D3DMAX_TEXTURE_STAGES + 2] = {};
+    Held held[D3DMAX_TEXTURE_STAGES + 4] = {};
     int heldCount = 0;
     const auto note = [&](const ResourceCore& core) {
         if (core.Pool() != D3DPOOL_DEFAULT) {
@@ -292,6 +297,12 @@ UINT DeviceFrontEnd::DefaultPoolHeldElsewhere() const
     }
     if (deviceState.indices != nullptr) {
         note(static_cast<const MemoryIndexBuffer*>(deviceState.indices)->Core());
+    }
+    // A target or depth surface the device alone still holds goes with the reset too.
+    for (const MemorySurface* bound : {renderTarget, depthSurface}) {
+        if (bound != nullptr && bound->RefCount() == 1) {
+            note(bound->Texture()->Core());
+        }
     }
     UINT onlyBound = 0;
     for (int i = 0; i < heldCount; ++i) {

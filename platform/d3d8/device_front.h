@@ -10,6 +10,7 @@
 #include "platform/d3d8/dirty_groups.h"
 #include "platform/d3d8/fvf_layout.h"
 #include "platform/d3d8/memory_buffer.h"
+#include "platform/d3d8/memory_surface.h"
 #include "platform/d3d8/memory_texture.h"
 #include "platform/d3d8/state_block.h"
 
@@ -67,6 +68,14 @@ public:
                                IDirect3DVertexBuffer8** vertexBuffer) override;
     HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DIndexBuffer8** indexBuffer) override;
+    // Render targets and depth buffers (device_front_targets.cpp): a target is the back buffer or a
+    // level of a render-target texture of this device; a depth surface is the automatic one or one
+    // made here, at least the target's size. Reset goes back to the back buffer and the automatic depth.
+    HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                                      IDirect3DSurface8** surface) override;
+    HRESULT SetRenderTarget(IDirect3DSurface8* renderTarget, IDirect3DSurface8* newZStencil) override;
+    HRESULT GetRenderTarget(IDirect3DSurface8** renderTarget) override;
+    HRESULT GetDepthStencilSurface(IDirect3DSurface8** zStencilSurface) override;
 
     HRESULT BeginScene() override;
     HRESULT EndScene() override;
@@ -118,6 +127,13 @@ public:
     // Default-pool resources of this device still alive, whoever holds them.
     UINT LiveDefaultPoolResources() const { return resourceOwner->liveDefaultPool.load(); }
     ULONG RefCount() const { return references.Value(); }
+    // The texture level drawn into instead of the back buffer; null while the back buffer is.
+    MemorySurface* BoundRenderTarget() const { return renderTarget; }
+    // The depth surface made by CreateDepthStencilSurface that draws use; null for the automatic one or none.
+    MemorySurface* BoundDepthSurface() const { return depthSurface; }
+    // Whether draws have a depth buffer at all, and its format.
+    bool DepthBufferBound() const;
+    D3DFORMAT BoundDepthFormat() const;
 
 protected:
     // Called after a setter gave the live state (not a block being recorded) a different value, with
@@ -134,6 +150,12 @@ protected:
     virtual void CallMade(DeviceMethod method, HRESULT result, std::initializer_list<DWORD> args, const void* object);
     // From now on every call is reported to CallMade.
     void ReportCalls() { callsReported = true; }
+
+    // Called once SetRenderTarget has stored a new target or depth buffer (and after Reset went back to
+    // the back buffer); a failure undoes the change and is SetRenderTarget's answer.
+    virtual HRESULT RenderTargetChanged();
+    // The memory surface behind a surface this device handed out, or null for any other.
+    virtual MemorySurface* MemorySurfaceOf(IDirect3DSurface8* surface);
 
     // Makes the vertex buffers this device hands out; a test device may return a subclass.
     // Throws std::bad_alloc when the memory cannot be had.
@@ -190,6 +212,8 @@ private:
             CallMade(method, result, args, object);
         }
     }
+    // Drops the bindings of SetRenderTarget: the back buffer and the automatic depth buffer again.
+    void UnbindTargets();
 
     RefCounter references;
     D3DCAPS8 deviceCaps;
@@ -200,6 +224,11 @@ private:
     bool inScene = false;
     bool vertexFormatChecked = false;
     bool callsReported = false;
+    // Each holds a reference; null renderTarget is the back buffer, null depthSurface the automatic
+    // depth buffer while autoDepthBound, else none.
+    MemorySurface* renderTarget = nullptr;
+    MemorySurface* depthSurface = nullptr;
+    bool autoDepthBound = true;
 };
 
 // The front end used alone: a device that keeps state and draws nothing, for tests and benchmarks.

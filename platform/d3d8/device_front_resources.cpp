@@ -64,7 +64,7 @@ HRESULT DeviceFrontEnd::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, 
         }
         HRESULT made = D3D_OK;
         try {
-            *surface = new MemorySurface(texture, 0);
+            *surface = new MemorySurface(texture, 0, SurfaceRole::BackBuffer);
         } catch (const std::bad_alloc&) {
             made = E_OUTOFMEMORY;
         }

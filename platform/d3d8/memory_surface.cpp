@@ -2,7 +2,8 @@
 // The surface view of a memory texture level.
 #include "platform/d3d8/memory_surface.h"
 
-MemorySurface::MemorySurface(MemoryTexture* texture_, UINT level_) : texture(texture_), level(level_)
+MemorySurface::MemorySurface(MemoryTexture* texture_, UINT level_, SurfaceRole role_)
+    : texture(texture_), level(level_), role(role_)
 {
     texture->AddRef();
 }

@@ -5,10 +5,13 @@
 
 #include "platform/d3d8/memory_texture.h"
 
+// What a surface stands for: a level of a texture, the back buffer, or the automatic depth buffer.
+enum class SurfaceRole { TextureLevel, BackBuffer, AutoDepth };
+
 class MemorySurface final : public IDirect3DSurface8 {
 public:
     // Takes a reference to the texture; the new surface holds the caller's one reference.
-    MemorySurface(MemoryTexture* texture, UINT level);
+    MemorySurface(MemoryTexture* texture, UINT level, SurfaceRole role = SurfaceRole::TextureLevel);
 
     ULONG AddRef() override;
     ULONG Release() override;
@@ -19,6 +22,8 @@ public:
 
     MemoryTexture* Texture() const { return texture; }
     UINT Level() const { return level; }
+    SurfaceRole Role() const { return role; }
+    ULONG RefCount() const { return refs.Value(); }
 
 private:
     ~MemorySurface() override;
@@ -26,4 +31,5 @@ private:
     RefCounter refs;
     MemoryTexture* texture;
     UINT level;
+    SurfaceRole role;
 };

@@ -36,6 +36,7 @@ public:
     UINT LevelPitch(UINT level) const;
     bool LevelLocked(UINT level) const { return level < levelCount && levels[level].locked; }
     D3DFORMAT Format() const { return format; }
+    DWORD Usage() const { return usage; }
     const ResourceCore& Core() const { return core; }
 
 protected:

@@ -96,6 +96,9 @@ TEST(ProgramOptionsTest, BadValuesAndUnknownOptionsAreNamed)
         {{"--launch-rate", "5"}, nullptr, "--launch-rate"},
         {{"--launch-rate", "1x"}, nullptr, "--launch-rate"},
         {{"--root", "--delay"}, nullptr, "--delay"},
+        {{"--quality", "best"}, nullptr, "--quality"},
+        {{"--max-fps", "0"}, nullptr, "--max-fps"},
+        {{"--max-fps", "24.5"}, nullptr, "--max-fps"},
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv{"fireworks"};
@@ -115,6 +118,20 @@ TEST(ProgramOptionsTest, FlickerIsGentleWhereTheShowRunsUnattendedAndTheOptionSe
     EXPECT_EQ(Parse({"--auto", "--flicker", "0.1"}).flicker, 0.1);
     EXPECT_NE(Parse({"--flicker", "0.11"}).error.find("--flicker wants a number from 0 to 0.1"), std::string::npos);
     EXPECT_NE(Parse({"--flicker", "-0.01"}).error, "");
+}
+
+TEST(ProgramOptionsTest, QualityIsAutomaticWhereTheShowRunsUnattendedAndTheOptionSetsIt)
+{
+    using Quality = ProgramOptions::Quality;
+    EXPECT_EQ(Parse({}).quality, Quality::Full);
+    EXPECT_EQ(Parse({"--sound"}).quality, Quality::Full);
+    EXPECT_EQ(Parse({"--auto"}).quality, Quality::Auto);
+    EXPECT_EQ(Parse({"--show", "a.show"}).quality, Quality::Auto);
+    EXPECT_EQ(Parse({}, "0x99").quality, Quality::Auto);
+    EXPECT_EQ(Parse({"--auto", "--quality", "full"}).quality, Quality::Full);
+    EXPECT_EQ(Parse({"--quality", "fast"}).quality, Quality::Fast);
+    EXPECT_EQ(Parse({"--max-fps", "30"}).maxFps, 30);
+    EXPECT_EQ(Parse({}).maxFps, 0);
 }
 
 TEST(ProgramOptionsTest, ScreensaverSwitchesAreAcceptedAndStrangersIgnoredWithAWarning)

@@ -100,6 +100,11 @@ bool OfflineShow::Open(const OfflineShowOptions& options, std::string& error)
     }
     SetShowDeviceStates(device, params.BackBufferWidth, params.BackBufferHeight);
     EffectsRestoreDeviceResources();
+    quality = options.autoQuality ? (DrawsInSoftware(d3d, device) ? QualityLevel::Balanced : QualityLevel::Full)
+                                  : options.quality;
+    if (quality != QualityLevel::Full) {
+        CreateSoftTargets(device, params.BackBufferWidth, params.BackBufferHeight, softTargets);
+    }
 
     // The orbit camera at its start: from (0, 5, 6) toward the launch site's bursts at (0, 3, 0).
     // The wide view stands back on the same side: the shore's sites span x -3 to 3 at z 1, bursts
@@ -130,6 +135,7 @@ void OfflineShow::Close()
         calmSea.ReleaseTree();
         calmSeaLoaded = false;
     }
+    ReleaseSoftTargets(softTargets);
     if (effectsCreated) {
         EffectsInvalidateDeviceResources();
         EffectsDestroyDeviceResources();
@@ -172,7 +178,8 @@ bool OfflineShow::Frame(float time, float elapsed, bool bare)
     }
     EffectsUpdate();
     device->BeginScene();
-    DrawShowScene(device, view, seaLoaded ? &sea : nullptr, calmSeaLoaded ? &calmSea : nullptr);
+    DrawShowScene(device, view, seaLoaded ? &sea : nullptr, calmSeaLoaded ? &calmSea : nullptr, &softTargets,
+                  quality);
     device->EndScene();
     return SUCCEEDED(device->Present(nullptr, nullptr, nullptr, nullptr));
 }

@@ -7,6 +7,7 @@
 
 #include "app/firework_types.h"
 #include "d3dx/d3dx_math.h"
+#include "effects/soft_target.h"
 #include "media/d3d_file.h"
 #include "platform/d3d8/d3d8.h"
 
@@ -26,6 +27,10 @@ struct OfflineShowOptions {
     // The flash sprites' flicker either way, as a fraction of their intensity; the full 0.1 by default.
     double flicker = 0.1;
     RenderCamera camera = RenderCamera::Orbit;
+    // Full: today's picture; a reduced level draws the smoke and the flash glows at its resolution.
+    QualityLevel quality = QualityLevel::Full;
+    // Balanced on a software rasteriser, else full, as the live show starts.
+    bool autoQuality = false;
 };
 
 class OfflineShow {
@@ -74,4 +79,6 @@ private:
     CD3DFile calmSea;
     FireworkTypeRegistry registry;
     D3DXMATRIX view{};
+    QualityLevel quality = QualityLevel::Full;
+    SoftTargets softTargets;
 };

@@ -93,6 +93,10 @@ std::string RenderHelpText()
                   "  --step S       time step of a frame (default 0.01; with --video 0.04, 25 frames a second)\n"
                   "  --camera C     orbit: the show's orbit camera at its start (default); wide: a fixed\n"
                   "                 wider view that keeps a finale from every shore site in frame\n"
+                  "  --quality Q    full: every part at the picture's size (default); balanced or fast: the\n"
+                  "                 smoke and the flash glows drawn at a half or a quarter of it, then\n"
+                  "                 added to the picture filtered; auto: balanced on a software rasteriser,\n"
+                  "                 else full\n"
                   "  --media DIR    folder with the media (default: the current folder, the program's, the installed one)\n"
                   "  --measure-from S  leave frames before S seconds out of the figures\n"
                   "  --measure      also print CPU milliseconds per frame (all threads of the process)\n"
@@ -143,6 +147,8 @@ RenderOptions ParseRenderOptions(int argc, const char* const* argv)
     std::string flicker;
     app.add_option("--flicker", flicker);
     std::string camera;
+    std::string quality;
+    app.add_option("--quality", quality);
     app.add_flag("-h,--help", options.help);
     app.add_flag("--version", options.version);
     app.add_option("--script", options.script);
@@ -219,6 +225,17 @@ RenderOptions ParseRenderOptions(int argc, const char* const* argv)
             options.show.camera = camera == "wide" ? RenderCamera::Wide : RenderCamera::Orbit;
         } else {
             options.error = "--camera wants orbit or wide, not " + QuotedWord(camera);
+            return options;
+        }
+    }
+    if (app.count("--quality") > 0) {
+        if (quality == "full" || quality == "balanced" || quality == "fast" || quality == "auto") {
+            options.show.quality = quality == "balanced" ? QualityLevel::Balanced
+                                   : quality == "fast"   ? QualityLevel::Fast
+                                                         : QualityLevel::Full;
+            options.show.autoQuality = quality == "auto";
+        } else {
+            options.error = "--quality wants full, balanced, fast or auto, not " + QuotedWord(quality);
             return options;
         }
     }

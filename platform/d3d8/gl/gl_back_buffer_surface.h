@@ -18,6 +18,8 @@ public:
     HRESULT GetDesc(D3DSURFACE_DESC* desc) override { return memory->GetDesc(desc); }
     HRESULT LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) override;
     HRESULT UnlockRect() override { return memory->UnlockRect(); }
+    // The memory surface that stands for the back buffer.
+    IDirect3DSurface8* Memory() const { return memory; }
 
 private:
     ~GlBackBufferSurface() override { memory->Release(); }

@@ -228,9 +228,9 @@ GlDevice::ContextScope::~ContextScope()
 
 void GlDevice::UpdateDrawableSize()
 {
-    // Draws go to the offscreen back buffer, whatever the window's size.
-    const auto width = static_cast<int>(presentation.BackBufferWidth);
-    const auto height = static_cast<int>(presentation.BackBufferHeight);
+    // Draws go to the offscreen back buffer, whatever the window's size, or to a render-target texture.
+    const int width = drawingToTexture ? textureTargetWidth : static_cast<int>(presentation.BackBufferWidth);
+    const int height = drawingToTexture ? textureTargetHeight : static_cast<int>(presentation.BackBufferHeight);
     if (width != drawableWidth || height != drawableHeight) {
         drawableWidth = width;
         drawableHeight = height;
@@ -296,8 +296,8 @@ HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usag
         *texture = nullptr;
         return D3DERR_INVALIDCALL;
     }
-    // Render-target and depth textures would need framebuffer objects, which this device does not draw into.
-    if (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) {
+    // Render targets only in the formats GL can draw into; depth textures are never sampled here.
+    if ((usage & D3DUSAGE_DEPTHSTENCIL) || ((usage & D3DUSAGE_RENDERTARGET) && !IsRenderTargetFormat(format))) {
         if (texture != nullptr) {
             *texture = nullptr;
         }
@@ -405,7 +405,7 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
     if (drawTarget == 0 && !depthClearPending) {
         depthAllFar = false;
     }
-    FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, drawTarget));
+    BindDrawFrameBuffer();
     DeleteGarbage();
     return D3D_OK;
 }

@@ -58,12 +58,18 @@ public:
     HRESULT GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface) override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                           IDirect3DTexture8** texture) override;
+    HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                                      IDirect3DSurface8** surface) override;
 
     HRESULT BeginScene() override;
     HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
 
 protected:
     void StateChanged(DirtyGroups groups, DWORD stage) override;
+    // Binds the frame buffer of the texture level and depth surface the front end now holds, or the
+    // back buffer again (gl_render_target.cpp).
+    HRESULT RenderTargetChanged() override;
+    MemorySurface* MemorySurfaceOf(IDirect3DSurface8* surface) override;
     // Sends the dirty groups and issues the draw; the front end has checked it.
     HRESULT Draw(const CheckedDraw& draw) override;
     MemoryVertexBuffer* NewVertexBuffer(std::shared_ptr<ResourceOwner> owner, UINT length, DWORD usage, DWORD fvf,
@@ -112,6 +118,11 @@ private:
     // into the offscreen buffer, which Present copies (stretched or letterboxed).
     bool WindowCanBeBackBuffer() const;
     void SelectDrawTarget();
+    // Binds the frame buffer draws go to: the render-target texture's, or the back buffer's.
+    void BindDrawFrameBuffer();
+    // Sets the uniform that turns texture coordinates upside down for a render-target texture, whose
+    // rows GL holds bottom first.
+    void UseTextureRows(bool bottomFirst);
     void DeleteGarbage();
 
     // vertexBytesRead: the end of the vertex bytes the draw reads, for the upload.
@@ -200,6 +211,12 @@ private:
     // Depth and stencil bits of the window's own buffers, read once.
     GLint windowDepthBits = 0;
     GLint windowStencilBits = 0;
+    // The frame buffer a render-target texture level is drawn through, while drawingToTexture; the
+    // drawable size is then the level's.
+    GLuint textureFrameBuffer = 0;
+    bool drawingToTexture = false;
+    int textureTargetWidth = 0;
+    int textureTargetHeight = 0;
     GLuint colorBuffer = 0;
     GLuint depthBuffer = 0;
     // Menu bar and popup images from the window layer, uploaded when their version changes.

@@ -95,6 +95,9 @@ HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layou
     if (texture != nullptr && !texture->Upload(cache)) {
         return D3DERR_DRIVERINTERNALERROR;
     }
+    if (texture != nullptr) {
+        UseTextureRows((texture->Usage() & D3DUSAGE_RENDERTARGET) != 0);
+    }
     // The finest level a stage may read is the texture's base level. Where that leaves one level, the
     // texture samples the same without a mip filter, and the rasteriser skips the level-of-detail work;
     // the sampler is checked against the texture on every draw.
@@ -104,7 +107,7 @@ HRESULT GlDevice::PrepareDraw(D3DPRIMITIVETYPE type, const GlVertexLayout& layou
     if ((dirty & DirtyTextureStage) || singleLevel != samplerSingleLevel) {
         ApplySampler(singleLevel);
     }
-    const bool depthOn = state.renderStates[D3DRS_ZENABLE] != D3DZB_FALSE && presentation.EnableAutoDepthStencil;
+    const bool depthOn = state.renderStates[D3DRS_ZENABLE] != D3DZB_FALSE && DepthBufferBound();
     if (depthOn && depthClearPending && !DepthTestPassesEverywhere()) {
         DoPendingDepthClear();
     }
@@ -185,7 +188,7 @@ bool GlDevice::DepthTestPassesEverywhere() const
 void GlDevice::ApplyDepth()
 {
     const DWORD* rs = State().renderStates;
-    const bool depth = rs[D3DRS_ZENABLE] != D3DZB_FALSE && presentation.EnableAutoDepthStencil;
+    const bool depth = rs[D3DRS_ZENABLE] != D3DZB_FALSE && DepthBufferBound();
     cache.Enable(GlStateCache::SwitchDepthTest, depth && !DepthTestPassesEverywhere());
     cache.DepthFunc(GlCompareFunc(rs[D3DRS_ZFUNC]));
     // Without a depth test GL writes no depth either, as the platform does.

@@ -78,6 +78,10 @@ void GlDevice::DeleteRenderTarget()
         FW_GL(cache, gl::DeleteRenderbuffers(1, &depthBuffer));
         depthBuffer = 0;
     }
+    if (textureFrameBuffer != 0) {
+        FW_GL(cache, gl::DeleteFramebuffers(1, &textureFrameBuffer));
+        textureFrameBuffer = 0;
+    }
 }
 
 bool GlDevice::WindowCanBeBackBuffer() const
@@ -105,11 +109,14 @@ int GlDevice::BarHeight(const WindowOverlay* overlay) const
 void GlDevice::SelectDrawTarget()
 {
     const GLuint target = WindowCanBeBackBuffer() ? 0 : frameBuffer;
+    // While a texture is the target, the choice waits for the back buffer's return.
     if (target != drawTarget) {
         drawTarget = target;
-        ForgetDepth();
-        FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, drawTarget));
-        dirty |= DirtyViewport;
+        if (!drawingToTexture) {
+            ForgetDepth();
+            FW_GL(cache, gl::BindFramebuffer(GL_FRAMEBUFFER, drawTarget));
+            dirty |= DirtyViewport;
+        }
     }
 }
 

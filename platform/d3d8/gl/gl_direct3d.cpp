@@ -200,9 +200,10 @@ HRESULT GlDirect3D::CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFO
     if (usage & D3DUSAGE_DEPTHSTENCIL) {
         return resourceType == D3DRTYPE_SURFACE && IsDepthFormat(checkFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
     }
-    // Textures are read, never drawn into.
+    // Render-target textures and surfaces in the formats GL draws into.
     if (usage & D3DUSAGE_RENDERTARGET) {
-        return D3DERR_NOTAVAILABLE;
+        const bool target = resourceType == D3DRTYPE_TEXTURE || resourceType == D3DRTYPE_SURFACE;
+        return target && IsRenderTargetFormat(checkFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
     }
     GlTexelFormat texel{};
     const bool texture = resourceType == D3DRTYPE_TEXTURE || resourceType == D3DRTYPE_SURFACE;

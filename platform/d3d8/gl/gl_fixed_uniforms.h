@@ -43,6 +43,8 @@ struct GlFixedUniforms {
     float lightAttenuation[GlMaxLights][4];
     // The user clip planes in the vertices' own (model) space.
     float clipPlane[DeviceClipPlaneCount][4];
+    // Scale and offset of the texture's v: 1, 0, or -1, 1 for a texture GL holds bottom row first.
+    float textureRows[4];
 };
 
 static_assert(sizeof(GlFixedUniforms) % 16 == 0, "std140 rows");

@@ -37,6 +37,8 @@ bool IsDisplayFormat(D3DFORMAT format)
     return format == D3DFMT_X8R8G8B8 || format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5;
 }
 
+bool IsRenderTargetFormat(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
+
 bool IsDepthFormat(D3DFORMAT format)
 {
     return format == D3DFMT_D16 || format == D3DFMT_D24X8 || format == D3DFMT_D24S8 || format == D3DFMT_D32;

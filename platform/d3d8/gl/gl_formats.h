@@ -24,6 +24,8 @@ bool GlReadFormatOf(D3DFORMAT format, GLenum* glFormat, GLenum* glType);
 bool IsBackBufferFormat(D3DFORMAT format);
 // Display formats an adapter can run in.
 bool IsDisplayFormat(D3DFORMAT format);
+// Texture formats the device can draw into as render targets.
+bool IsRenderTargetFormat(D3DFORMAT format);
 // Depth buffers the device can attach.
 bool IsDepthFormat(D3DFORMAT format);
 // Depth formats with stencil bits, and the depth bits a format holds.

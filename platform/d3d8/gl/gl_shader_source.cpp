@@ -29,6 +29,7 @@ layout(std140) uniform FixedFunction {
     vec4 lightAmbient[8];
     vec4 lightAttenuation[8];
     vec4 clipPlane[6];
+    vec4 textureRows;
 };
 )";
 
@@ -183,7 +184,8 @@ std::string FragmentShaderSource(const GlShaderKey& key)
          "    vec4 diffuse = vDiffuse;\n";
     s += key.pointSprite ? "    vec2 uv = gl_PointCoord;\n" : "    vec2 uv = vTexCoord;\n";
     // An unbound texture reads as opaque white.
-    s += key.textureBound ? "    vec4 texel = texture(texture0, uv);\n" : "    vec4 texel = vec4(1.0);\n";
+    s += key.textureBound ? "    vec4 texel = texture(texture0, vec2(uv.x, uv.y * textureRows.x + textureRows.y));\n"
+                          : "    vec4 texel = vec4(1.0);\n";
     if (key.colorOp == D3DTOP_DISABLE) {
         s += "    vec4 color = diffuse;\n";
     } else {

@@ -20,6 +20,17 @@ GlTexture::~GlTexture()
     }
 }
 
+HRESULT GlTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags)
+{
+    if (Usage() & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) {
+        if (lockedRect != nullptr) {
+            *lockedRect = {0, nullptr};
+        }
+        return D3DERR_INVALIDCALL;
+    }
+    return MemoryTexture::LockRect(level, lockedRect, rect, flags);
+}
+
 HRESULT GlTexture::UnlockRect(UINT level)
 {
     const HRESULT result = MemoryTexture::UnlockRect(level);
@@ -84,4 +95,23 @@ UINT GlTexture::UseFinestLevel(GlStateCache& cache, DWORD level)
         FW_GL(cache, gl::TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, static_cast<GLint>(finest)));
     }
     return finest;
+}
+
+bool GlTexture::AllocateDepth(GlStateCache& cache, GLenum internalFormat, GLenum pixelFormat, GLenum type)
+{
+    if (name != 0) {
+        return true;
+    }
+    FW_GL(cache, gl::GenTextures(1, &name));
+    if (name == 0) {
+        return false;
+    }
+    cache.BindTexture(name);
+    D3DSURFACE_DESC desc{};
+    GetLevelDesc(0, &desc);
+    FW_GL(cache, gl::TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0));
+    FW_GL(cache, gl::TexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internalFormat), static_cast<GLsizei>(desc.Width),
+                               static_cast<GLsizei>(desc.Height), 0, pixelFormat, type, nullptr));
+    dirtyLevels = 0;
+    return true;
 }

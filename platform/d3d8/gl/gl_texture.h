@@ -15,12 +15,16 @@ public:
     GlTexture(std::shared_ptr<ResourceOwner> owner, std::shared_ptr<GlGarbage> garbage, UINT width, UINT height,
               UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool);
 
+    // Render targets and depth buffers live in GL only: they cannot be locked.
+    HRESULT LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) override;
     HRESULT UnlockRect(UINT level) override;
     // With the context current and texture unit 0 active: binds the texture and uploads changed levels.
     bool Upload(GlStateCache& cache);
     // With the texture bound: the finest level sampling may read (0 the largest), clamped to the chain;
     // returns the level used.
     UINT UseFinestLevel(GlStateCache& cache, DWORD level);
+    // With the context current: gives a depth surface's texture its GL storage once; false on failure.
+    bool AllocateDepth(GlStateCache& cache, GLenum internalFormat, GLenum pixelFormat, GLenum type);
     GLuint Name() const { return name; }
 
 private:
