@@ -175,6 +175,9 @@ int main(int argc, char** argv)
     if (options.maxFps > 0 && show.frameTime < 1.0f / static_cast<float>(options.maxFps)) {
         show.frameTime = 1.0f / static_cast<float>(options.maxFps);
     }
+    // Longer sleeps would hold up input if they kept the render lock; the plain show keeps its pace.
+    show.sleepUnlocked = options.screensaver || options.delayMicroseconds >= 0 || options.maxFps > 0 ||
+                         options.automatic || !options.showFile.empty();
     if (options.quality != ProgramOptions::Quality::Full) {
         show.qualityGoverned = options.quality == ProgramOptions::Quality::Auto;
         show.quality = options.quality == ProgramOptions::Quality::Balanced ? QualityLevel::Balanced

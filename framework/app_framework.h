@@ -106,6 +106,8 @@ public:
     Relaxed<bool> active{false};
     Relaxed<bool> ready{false};
     float frameTime = 0.01f;
+    // Whether the pass's sleep releases RenderLock first (paced and unattended shows).
+    bool sleepUnlocked = false;
     // How long the last render pass took before its sleep, in seconds (the render thread's own).
     float passSeconds = 0.0f;
     Relaxed<bool> quit{false};

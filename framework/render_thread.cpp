@@ -57,10 +57,16 @@ bool AppFramework::RunRenderPass()
     const float passLength = static_cast<float>(AppTimer(TimerCommand::AppTime)) - passStart;
     passSeconds = passLength;
     const int sleepMs = PassSleepMilliseconds(frameTime, passLength);
-    LeaveCriticalSection(&RenderLock);
-    // The rest of the pass is slept without the lock, so that input and commands are handled meanwhile.
+    // A paced show sleeps without the lock, so that input and commands are handled meanwhile; the
+    // plain show keeps it through the sleep, so window changes land only between passes.
+    if (sleepUnlocked) {
+        LeaveCriticalSection(&RenderLock);
+    }
     if (sleepMs > 0) {
         Sleep(static_cast<DWORD>(sleepMs));
+    }
+    if (!sleepUnlocked) {
+        LeaveCriticalSection(&RenderLock);
     }
     return true;
 }

@@ -10,7 +10,6 @@
 #include "platform/d3d8/gl/gl_texture.h"
 
 #include <SDL.h>
-
 #include <cstdio>
 #include <cstring>
 #include <new>
