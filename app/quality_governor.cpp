@@ -9,11 +9,9 @@ constexpr float Smoothing = 0.1f;
 
 } // namespace
 
-QualityGovernor StartQualityGovernor(bool softwareRasterizer, float budgetSeconds)
+QualityGovernor StartQualityGovernor(float budgetSeconds)
 {
     QualityGovernor governor;
-    governor.finest = softwareRasterizer ? QualityLevel::Balanced : QualityLevel::Full;
-    governor.level = governor.finest;
     governor.budget = budgetSeconds > 0.0f ? budgetSeconds : 1.0f / 60.0f;
     governor.average = 0.0f;
     return governor;
@@ -36,7 +34,7 @@ bool GovernQuality(QualityGovernor& governor, float elapsed, float drawSeconds)
     int wanted = level;
     if (governor.average > GovernorDownShare * governor.budget && level < static_cast<int>(QualityLevel::Fast)) {
         wanted = level + 1;
-    } else if (governor.average < GovernorUpShare * governor.budget && level > static_cast<int>(governor.finest)) {
+    } else if (governor.average < GovernorUpShare * governor.budget && level > static_cast<int>(QualityLevel::Full)) {
         wanted = level - 1;
     }
     if (wanted == level) {

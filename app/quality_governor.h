@@ -7,8 +7,6 @@
 
 struct QualityGovernor {
     QualityLevel level = QualityLevel::Full;
-    // The finest level allowed: a software rasteriser never goes back to Full.
-    QualityLevel finest = QualityLevel::Full;
     // Seconds of drawing one frame may take.
     float budget = 1.0f / 60.0f;
     // The smoothed drawing time of a frame, in seconds.
@@ -23,8 +21,10 @@ constexpr float GovernorUpShare = 0.5f;
 // No change within this many seconds of the last.
 constexpr float GovernorHoldSeconds = 2.0f;
 
-// Starts at Balanced on a software rasteriser (its finest level too), at Full otherwise.
-QualityGovernor StartQualityGovernor(bool softwareRasterizer, float budgetSeconds);
+// Starts at Full on any rasteriser. On a software one the soft layer's switch of targets and composite
+// cost about what it spares except in the heaviest frames (tools/measure-live), so a reduced level is
+// taken when the frames go over budget, not beforehand.
+QualityGovernor StartQualityGovernor(float budgetSeconds);
 
 // One frame: elapsed seconds since the last, and the seconds its drawing took. True when the level
 // changed.

@@ -159,7 +159,7 @@ HRESULT ShowApp::CreateDeviceResources()
     if (qualityGoverned) {
         // A new device may be another rasteriser; the budget is the pacing's frame, at least a 60th.
         const float budget = frameTime > 1.0f / 60.0f ? frameTime : 1.0f / 60.0f;
-        governor = StartQualityGovernor(DrawsInSoftware(d3d, device), budget);
+        governor = StartQualityGovernor(budget);
         quality = governor.level;
         ShowTrace("quality %s", QualityLevelName(quality));
     }

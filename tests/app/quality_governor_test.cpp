@@ -22,15 +22,10 @@ int Feed(QualityGovernor& governor, float seconds, float drawSeconds)
 
 } // namespace
 
-TEST(QualityGovernorTest, StartsReducedOnASoftwareRasteriserAndFullOtherwise)
-{
-    EXPECT_EQ(StartQualityGovernor(true, Budget).level, QualityLevel::Balanced);
-    EXPECT_EQ(StartQualityGovernor(false, Budget).level, QualityLevel::Full);
-}
-
 TEST(QualityGovernorTest, StepsDownOverBudgetAndUpWithTimeToSpareAfterTheHold)
 {
-    QualityGovernor governor = StartQualityGovernor(false, Budget);
+    QualityGovernor governor = StartQualityGovernor(Budget);
+    EXPECT_EQ(governor.level, QualityLevel::Full);
     // Over budget, but not yet for the hold time: nothing changes.
     EXPECT_EQ(Feed(governor, 0.9f * GovernorHoldSeconds, 1.5f * Budget), 0);
     EXPECT_EQ(governor.level, QualityLevel::Full);
@@ -48,9 +43,9 @@ TEST(QualityGovernorTest, StepsDownOverBudgetAndUpWithTimeToSpareAfterTheHold)
     EXPECT_EQ(governor.level, QualityLevel::Full);
 }
 
-TEST(QualityGovernorTest, HoldsBetweenTheThresholdsAndAboveASoftwareCeiling)
+TEST(QualityGovernorTest, HoldsBetweenTheThresholds)
 {
-    QualityGovernor governor = StartQualityGovernor(false, Budget);
+    QualityGovernor governor = StartQualityGovernor(Budget);
     governor.level = QualityLevel::Balanced;
     // Between the up and the down share of the budget, the level stays, however long.
     EXPECT_EQ(Feed(governor, 10.0f * GovernorHoldSeconds, 0.75f * Budget), 0);
@@ -58,8 +53,4 @@ TEST(QualityGovernorTest, HoldsBetweenTheThresholdsAndAboveASoftwareCeiling)
     for (int i = 0; i < 600; ++i) {
         EXPECT_FALSE(GovernQuality(governor, Frame, i % 2 == 0 ? 1.1f * Budget : 0.3f * Budget));
     }
-    // A software rasteriser with time to spare stays reduced.
-    QualityGovernor software = StartQualityGovernor(true, Budget);
-    EXPECT_EQ(Feed(software, 5.0f * GovernorHoldSeconds, 0.1f * Budget), 0);
-    EXPECT_EQ(software.level, QualityLevel::Balanced);
 }
