@@ -168,6 +168,7 @@ int main(int argc, char** argv)
         // Screensavers leave the machine its cores: 50 frames a second at most unless --delay says.
         show.frameTime = 1.0f / 50.0f;
     }
+    show.screensaverPace = options.screensaver && options.delayMicroseconds < 0 && options.maxFps <= 0;
     if (options.delayMicroseconds >= 0) {
         show.frameTime = static_cast<float>(options.delayMicroseconds) / 1e6f;
     }

@@ -156,6 +156,10 @@ HRESULT ShowApp::CreateDeviceResources()
         hr = EffectsCreateDeviceResources();
     }
     calmSeaLoaded = SUCCEEDED(hr) && LoadCalmSea(device, *calmSea);
+    if (screensaverPace) {
+        // Without a graphics card a screensaver leaves the machine more of its cores.
+        frameTime = DrawsInSoftware(d3d, device) ? 1.0f / 30.0f : 1.0f / 50.0f;
+    }
     if (qualityGoverned) {
         // A new device may be another rasteriser; the budget is the pacing's frame, at least a 60th.
         const float budget = frameTime > 1.0f / 60.0f ? frameTime : 1.0f / 60.0f;

@@ -59,6 +59,9 @@ public:
     QualityLevel quality = QualityLevel::Full;
     bool qualityGoverned = false;
     bool qualityShown = false;
+    // Before Startup: a screensaver's own pace, 50 frames a second, or 30 on a software rasteriser,
+    // as the device found at each start or reset draws (set when no --delay or --max-fps says).
+    bool screensaverPace = false;
     // The main window once Startup has made it, for other threads that post to it.
     std::atomic<HWND> openedWindow{nullptr};
 

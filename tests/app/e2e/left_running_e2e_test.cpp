@@ -142,11 +142,12 @@ TEST_F(LeftRunningE2eTest, RootAndResizedHostWindowsAreFilled)
     ChildProcess show;
     ASSERT_TRUE(show.Start({FIREWORKS_PROGRAM, "--window-id", id}, Environment()));
     ASSERT_TRUE(show.WaitForLine("size 320x240", 20s)) << show.Stderr();
-    // As a screensaver the show leaves the machine its cores: 50 frames a second at most.
+    // As a screensaver the show leaves the machine its cores: 50 frames a second at most, and 30 on
+    // a software rasteriser, which is what draws under Xvfb.
     for (int i = 0; i < 2; ++i) {
         const std::optional<std::string> line = show.WaitForLine("frame time", 5s);
         ASSERT_TRUE(line);
-        EXPECT_LT(std::stod(line->substr(line->find("fps ") + 4)), 55.0) << *line;
+        EXPECT_LT(std::stod(line->substr(line->find("fps ") + 4)), 33.0) << *line;
     }
     ASSERT_TRUE(x.Xdotool({"windowsize", id, "1000", "700"}));
     EXPECT_TRUE(show.WaitForLine("size 1000x700", 10s)) << show.Stderr();
