@@ -9,32 +9,32 @@
 
 namespace {
 
+// SDL's window events and the changes they stand for.
+struct ChangeOfEvent {
+    Uint8 event;
+    InputEvent::Change change;
+};
+constexpr ChangeOfEvent WindowChanges[] = {
+    {SDL_WINDOWEVENT_CLOSE, InputEvent::Change::Close},
+    {SDL_WINDOWEVENT_EXPOSED, InputEvent::Change::Exposed},
+    {SDL_WINDOWEVENT_SIZE_CHANGED, InputEvent::Change::SizeChanged},
+    {SDL_WINDOWEVENT_MOVED, InputEvent::Change::Moved},
+    {SDL_WINDOWEVENT_MINIMIZED, InputEvent::Change::Minimized},
+    {SDL_WINDOWEVENT_MAXIMIZED, InputEvent::Change::Maximized},
+    {SDL_WINDOWEVENT_RESTORED, InputEvent::Change::Restored},
+    {SDL_WINDOWEVENT_LEAVE, InputEvent::Change::Leave},
+    {SDL_WINDOWEVENT_FOCUS_GAINED, InputEvent::Change::FocusGained},
+    {SDL_WINDOWEVENT_FOCUS_LOST, InputEvent::Change::FocusLost},
+};
+
 InputEvent::Change ChangeOf(Uint8 event)
 {
-    switch (event) {
-    case SDL_WINDOWEVENT_CLOSE:
-        return InputEvent::Change::Close;
-    case SDL_WINDOWEVENT_EXPOSED:
-        return InputEvent::Change::Exposed;
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-        return InputEvent::Change::SizeChanged;
-    case SDL_WINDOWEVENT_MOVED:
-        return InputEvent::Change::Moved;
-    case SDL_WINDOWEVENT_MINIMIZED:
-        return InputEvent::Change::Minimized;
-    case SDL_WINDOWEVENT_MAXIMIZED:
-        return InputEvent::Change::Maximized;
-    case SDL_WINDOWEVENT_RESTORED:
-        return InputEvent::Change::Restored;
-    case SDL_WINDOWEVENT_LEAVE:
-        return InputEvent::Change::Leave;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
-        return InputEvent::Change::FocusGained;
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-        return InputEvent::Change::FocusLost;
-    default:
-        return InputEvent::Change::Other;
+    for (const ChangeOfEvent& entry : WindowChanges) {
+        if (entry.event == event) {
+            return entry.change;
+        }
     }
+    return InputEvent::Change::Other;
 }
 
 int ButtonKey(Uint8 button)
