@@ -214,6 +214,9 @@ private:
     }
     // Drops the bindings of SetRenderTarget: the back buffer and the automatic depth buffer again.
     void UnbindTargets();
+    // Hands out the one level of a texture just made as a surface of the given role; the surface then
+    // holds the texture, or nothing does and it goes.
+    static HRESULT SurfaceOfNewTexture(MemoryTexture* texture, SurfaceRole role, IDirect3DSurface8** surface);
 
     RefCounter references;
     D3DCAPS8 deviceCaps;

@@ -43,6 +43,18 @@ HRESULT MakeChecked(Resource** out, bool valid, Maker maker)
 
 } // namespace
 
+HRESULT DeviceFrontEnd::SurfaceOfNewTexture(MemoryTexture* texture, SurfaceRole role, IDirect3DSurface8** surface)
+{
+    HRESULT result = D3D_OK;
+    try {
+        *surface = new MemorySurface(texture, 0, role);
+    } catch (const std::bad_alloc&) {
+        result = E_OUTOFMEMORY;
+    }
+    texture->Release();
+    return result;
+}
+
 HRESULT DeviceFrontEnd::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface)
 {
     const HRESULT result = [&]() -> HRESULT {
@@ -62,15 +74,7 @@ HRESULT DeviceFrontEnd::GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type, 
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }
-        HRESULT made = D3D_OK;
-        try {
-            *surface = new MemorySurface(texture, 0, SurfaceRole::BackBuffer);
-        } catch (const std::bad_alloc&) {
-            made = E_OUTOFMEMORY;
-        }
-        // The surface holds the texture now, or nothing does and it goes.
-        texture->Release();
-        return made;
+        return SurfaceOfNewTexture(texture, SurfaceRole::BackBuffer, surface);
     }();
     Report(DeviceMethod::GetBackBuffer, result, {backBuffer, ArgumentBits(type)},
            surface != nullptr ? *surface : nullptr);

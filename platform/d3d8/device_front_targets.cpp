@@ -43,15 +43,7 @@ HRESULT DeviceFrontEnd::CreateDepthStencilSurface(UINT width, UINT height, D3DFO
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    HRESULT result = D3D_OK;
-    try {
-        *surface = new MemorySurface(texture, 0);
-    } catch (const std::bad_alloc&) {
-        result = E_OUTOFMEMORY;
-    }
-    // The surface holds the texture now, or nothing does and it goes.
-    texture->Release();
-    return result;
+    return SurfaceOfNewTexture(texture, SurfaceRole::TextureLevel, surface);
 }
 
 MemorySurface* DeviceFrontEnd::MemorySurfaceOf(IDirect3DSurface8* surface)
@@ -168,14 +160,7 @@ HRESULT DeviceFrontEnd::GetDepthStencilSurface(IDirect3DSurface8** surface)
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    HRESULT result = D3D_OK;
-    try {
-        *surface = new MemorySurface(texture, 0, SurfaceRole::AutoDepth);
-    } catch (const std::bad_alloc&) {
-        result = E_OUTOFMEMORY;
-    }
-    texture->Release();
-    return result;
+    return SurfaceOfNewTexture(texture, SurfaceRole::AutoDepth, surface);
 }
 
 bool DeviceFrontEnd::DepthBufferBound() const
